@@ -83,6 +83,36 @@ bool IsEntryEnabled(TableControl& table, int row, int column)
     return picture != 0 && picture == enablePicture(table, true).handle;
 }
 
+void CopyRow(TableControl& table, int source, int target)
+{
+    const int cols = table.Cols();
+    for (int c = 0; c < cols; ++c) {
+        table.setRow(source);
+        table.setCol(c);
+        const QString text = table.Text();
+        const ColorValue back = table.CellBackColor();
+        const ColorValue fore = table.CellForeColor();
+        table.setRow(target);
+        table.setText(text);
+        table.setCellBackColor(back);
+        table.setCellForeColor(fore);
+    }
+    SetEntryEnabled(table, target, EnableColumn, IsEntryEnabled(table, source, EnableColumn));
+}
+
+void SwapRows(TableControl& table, int a, int b)
+{
+    table.setRedraw(false);
+    table.setRows(table.Rows() + 1);
+    const int scratch = table.Rows() - 1;
+    CopyRow(table, a, scratch);
+    CopyRow(table, b, a);
+    CopyRow(table, scratch, b);
+    table.setRows(table.Rows() - 1);
+    table.setRedraw(true);
+    table.setRow(b);
+}
+
 QString ScheduleText(TableControl& table, int row)
 {
     table.setRow(row);

@@ -35,6 +35,13 @@ void SetEntryEnabled(TableControl& table, int row, int column, bool enabled);
 // True exactly when the cell holds the enabled picture; no picture is false.
 bool IsEntryEnabled(TableControl& table, int row, int column);
 
+// Copies every cell's text and colours of one row onto another, and the
+// entry's enabled state, so that an entry keeps it when it moves.
+void CopyRow(TableControl& table, int source, int target);
+// Exchanges two entries through a scratch row appended for the purpose; the
+// current row is then b, where the chosen entry has gone.
+void SwapRows(TableControl& table, int a, int b);
+
 // What the run reads of an entry.
 struct AlarmEntry {
     QString schedule;

@@ -5,6 +5,7 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace vt
@@ -54,7 +55,12 @@ TableControl::TableControl(QWidget* parent) : QTableWidget(parent)
     setSelectionMode(QAbstractItemView::NoSelection);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setWordWrap(false);
+    // Tab leaves the table for the next control, as everywhere else in the window.
+    setTabKeyNavigation(false);
     setMouseTracking(true);
+    viewport()->setMouseTracking(true);
+    // The context menu comes from the window's row commands, on the mouse-up.
+    setContextMenuPolicy(Qt::NoContextMenu);
     updateRowHeights();
     setCols(4);
     setRows(2);
@@ -159,9 +165,12 @@ void TableControl::setCellFontBold(bool bold)
     item->setFont(f);
 }
 
+// Widths and heights are differences of converted edges, so that positions
+// add up exactly in twips: row r + 1 starts where row r ends.
 int TableControl::ColWidth(int col) const
 {
-    return pixelsToTwips(columnWidth(col), *this);
+    return edgeTwips(viewport()->x() + columnViewportPosition(col) + columnWidth(col)) -
+           ColPos(col);
 }
 
 void TableControl::setColWidth(int col, int twips)
@@ -171,17 +180,22 @@ void TableControl::setColWidth(int col, int twips)
 
 int TableControl::ColPos(int col) const
 {
-    return pixelsToTwips(viewport()->x() + columnViewportPosition(col), *this);
+    return edgeTwips(viewport()->x() + columnViewportPosition(col));
 }
 
 int TableControl::RowPos(int row) const
 {
-    return pixelsToTwips(viewport()->y() + rowViewportPosition(row), *this);
+    return edgeTwips(viewport()->y() + rowViewportPosition(row));
 }
 
 int TableControl::RowHeight(int row) const
 {
-    return pixelsToTwips(rowHeight(row), *this);
+    return edgeTwips(viewport()->y() + rowViewportPosition(row) + rowHeight(row)) - RowPos(row);
+}
+
+int TableControl::edgeTwips(int pixels) const
+{
+    return pixelsToTwips(pixels, *this);
 }
 
 void TableControl::RemoveItem(int row)
@@ -218,6 +232,28 @@ void TableControl::mouseReleaseEvent(QMouseEvent* event)
     QTableWidget::mouseReleaseEvent(event);
     const QPoint at = toTableTwips(event->position());
     emit MouseUp(buttonCode(event->button()), shiftCode(event->modifiers()), at.x(), at.y());
+}
+
+QPoint TableControl::cellCenterGlobal(int row, int col) const
+{
+    return viewport()->mapToGlobal(visualRect(model()->index(row, col)).center());
+}
+
+void TableControl::keyPressEvent(QKeyEvent* event)
+{
+    const QModelIndex cursor = currentIndex();
+    const int key = event->key();
+    if (cursor.isValid() && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F2 ||
+                             key == Qt::Key_Space)) {
+        emit CellActivated(cursor.row(), cursor.column());
+        return;
+    }
+    if (cursor.isValid() &&
+        (key == Qt::Key_Menu || (key == Qt::Key_F10 && event->modifiers() & Qt::ShiftModifier))) {
+        emit CellMenuRequested(cursor.row(), cursor.column());
+        return;
+    }
+    QTableWidget::keyPressEvent(event);
 }
 
 void TableControl::changeEvent(QEvent* event)

@@ -73,7 +73,14 @@ public:
     // Converts a point of the viewport to twips relative to the table.
     QPoint toTableTwips(const QPointF& viewportPos) const;
 
+    // The centre of a cell on the screen, where a keyboard-opened menu appears.
+    QPoint cellCenterGlobal(int row, int col) const;
+
 signals:
+    // Enter, F2 or Space on the keyboard cursor's cell.
+    void CellActivated(int row, int col);
+    // The Menu key or Shift+F10 on the keyboard cursor's cell.
+    void CellMenuRequested(int row, int col);
     // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt.
     void MouseMove(int button, int shift, int x, int y);
     void MouseUp(int button, int shift, int x, int y);
@@ -83,9 +90,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QTableWidgetItem* cell(int row, int col) const;
+    int edgeTwips(int pixels) const;
     QTableWidgetItem* currentItem() const { return cell(m_row, m_col); }
     void fillEmptyCells();
     void applyColors(QTableWidgetItem* item) const;

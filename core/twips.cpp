@@ -1,31 +1,57 @@
 // SPDX-License-Identifier: MIT
 #include "core/twips.h"
 
+#include <QApplication>
+#include <QFontMetricsF>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 
 namespace vt
 {
 
-int twipsToPixels(int twips, double logicalDpi)
+namespace
 {
-    return int(std::lround(double(twips) * logicalDpi / kTwipsPerInch));
+
+constexpr double kDesignFontHeight = 13.0;
+constexpr double kDesignCharWidth = 5.0;
+
+} // namespace
+
+double pixelsPerTwip(double logicalDpi, double fontHeight, double averageCharWidth)
+{
+    const double growth =
+        std::max({1.0, fontHeight / kDesignFontHeight, averageCharWidth / kDesignCharWidth});
+    return logicalDpi / kTwipsPerInch * growth;
 }
 
-int pixelsToTwips(int pixels, double logicalDpi)
+int twipsToPixels(int twips, double pixelsPerTwip)
 {
-    return int(std::lround(double(pixels) * kTwipsPerInch / logicalDpi));
+    return int(std::lround(double(twips) * pixelsPerTwip));
+}
+
+int pixelsToTwips(int pixels, double pixelsPerTwip)
+{
+    return int(std::lround(double(pixels) / pixelsPerTwip));
+}
+
+double pixelsPerTwip(const QWidget& widget)
+{
+    // The application font, not the widget's: a table given a larger font of
+    // its own measures wider in twips, as the designed layout expects.
+    const QFontMetricsF fm(QApplication::font(), &widget);
+    return pixelsPerTwip(widget.logicalDpiY(), fm.height(), fm.averageCharWidth());
 }
 
 int twipsToPixels(int twips, const QWidget& widget)
 {
-    return twipsToPixels(twips, double(widget.logicalDpiY()));
+    return twipsToPixels(twips, pixelsPerTwip(widget));
 }
 
 int pixelsToTwips(int pixels, const QWidget& widget)
 {
-    return pixelsToTwips(pixels, double(widget.logicalDpiY()));
+    return pixelsToTwips(pixels, pixelsPerTwip(widget));
 }
 
 } // namespace vt

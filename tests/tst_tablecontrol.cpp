@@ -121,12 +121,12 @@ void TestTableControl::positionsCountTheHeaderRow()
     QVERIFY(t.RowHeight(0) > 0);
     QCOMPARE(t.ColPos(1), t.ColPos(0) + t.ColWidth(0));
     t.setColWidth(2, 1500);
-    QCOMPARE(t.ColWidth(2), 1500);
+    QVERIFY(qAbs(t.ColWidth(2) - 1500) <= pixelsToTwips(1, t)); // within a pixel
     t.setRow(3);
     t.setCol(2);
     QCOMPARE(t.CellTop(), t.RowPos(3));
     QCOMPARE(t.CellLeft(), t.ColPos(2));
-    QCOMPARE(t.CellWidth(), 1500);
+    QCOMPARE(t.CellWidth(), t.ColWidth(2));
     QCOMPARE(t.CellHeight(), t.RowHeight(3));
 }
 

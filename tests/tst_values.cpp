@@ -120,10 +120,19 @@ void TestValues::colourValues()
 
 void TestValues::twips()
 {
-    QCOMPARE(twipsToPixels(1440, 96.0), 96);
-    QCOMPARE(twipsToPixels(5085, 96.0), 339);
-    QCOMPARE(twipsToPixels(1440, 192.0), 192);
-    QCOMPARE(pixelsToTwips(16, 96.0), 240);
+    // The designed font at 96 DPI: 15 twips a pixel.
+    const double design = pixelsPerTwip(96.0, 13.0, 5.0);
+    QCOMPARE(twipsToPixels(1440, design), 96);
+    QCOMPARE(twipsToPixels(5085, design), 339);
+    QCOMPARE(pixelsToTwips(16, design), 240);
+    QCOMPARE(twipsToPixels(1440, pixelsPerTwip(192.0, 13.0, 5.0)), 192);
+    // A smaller font never shrinks the layout; a larger one grows it.
+    QCOMPARE(pixelsPerTwip(96.0, 10.0, 4.0), design);
+    QCOMPARE(twipsToPixels(1440, pixelsPerTwip(96.0, 14.0, 6.0)), 115);
+    // Every pixel survives the round trip through twips.
+    const double grown = pixelsPerTwip(96.0, 14.0, 6.1);
+    for (int px = 0; px < 2000; ++px)
+        QCOMPARE(twipsToPixels(pixelsToTwips(px, grown), grown), px);
 }
 
 VT_TEST_MAIN(TestValues, "Europe/London")

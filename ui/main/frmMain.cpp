@@ -24,7 +24,8 @@ namespace vt
 namespace
 {
 
-constexpr double kDesignDpi = 96.0;
+// The form file holds the designed twips divided by 15, their pixels at 96 DPI.
+constexpr double kDesignTwipsPerPixel = 15.0;
 
 QIcon resourceIcon(const char* name)
 {
@@ -46,6 +47,17 @@ void scaleDesignedGeometry(QWidget& root, double factor)
     }
 }
 
+// A label stands on the same line as the control it names: the designed label
+// boxes are shorter than today's combo boxes, which left their text too high.
+void alignLabelWith(QLabel* label, const QWidget* partner)
+{
+    // The designed label boxes reach under the control beside them.
+    const int width = partner->x() > label->x() ? qMin(label->width(), partner->x() - label->x())
+                                                : label->width();
+    label->setGeometry(label->x(), partner->y(), width, partner->height());
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
 } // namespace
 
 frmMain::frmMain(const Clock& clock, QWidget* parent)
@@ -53,7 +65,17 @@ frmMain::frmMain(const Clock& clock, QWidget* parent)
       m_run(*this, clock)
 {
     ui.setupUi(this);
-    scaleDesignedGeometry(*ui.centralwidget, logicalDpiY() / kDesignDpi);
+    scaleDesignedGeometry(*ui.centralwidget, pixelsPerTwip(*this) * kDesignTwipsPerPixel);
+    resize(tw(5085), tw(4905));
+    alignLabelWith(ui.Label3, ui.cmbMode);
+    alignLabelWith(ui.Label4, ui.cmbSound);
+    alignLabelWith(ui.Label7, ui.cmbSpeechEngine);
+    alignLabelWith(ui.Label8, ui.sldSpeechRate);
+    alignLabelWith(ui.lblSpeechRate, ui.sldSpeechRate);
+    alignLabelWith(ui.Label10, ui.sldSpeechVolume);
+    alignLabelWith(ui.lblSpeechVolume, ui.sldSpeechVolume);
+    ui.chkIntervalRound->setGeometry(ui.chkIntervalRound->x(), ui.cmbMode->y(),
+                                     ui.chkIntervalRound->width(), ui.cmbMode->height());
     m_grdTimer = {ui.grdTimer0, ui.grdTimer1};
     for (TableControl* table : m_grdTimer)
         table->setImageList(&m_images);
@@ -61,6 +83,7 @@ frmMain::frmMain(const Clock& clock, QWidget* parent)
     setupStatusBar();
     connectControls();
     Form_Load();
+    fitWidthToColumns();
 }
 
 frmMain::~frmMain() = default;
@@ -70,12 +93,23 @@ int frmMain::tw(int twips) const
     return twipsToPixels(twips, *this);
 }
 
+int frmMain::pixelsToTw(int pixels) const
+{
+    return pixelsToTwips(pixels, *this);
+}
+
+TableControl& frmMain::currentTable() const
+{
+    return *m_grdTimer[qBound(0, ui.cmbMode->currentIndex(), 1)];
+}
+
 void frmMain::setupStatusBar()
 {
     m_state = new QLabel(QStringLiteral("Stopped"), this);
     m_state->setObjectName(QStringLiteral("State"));
     m_state->setToolTip(QStringLiteral("Stopped"));
     m_state->setMinimumWidth(tw(1000));
+    m_state->setMaximumWidth(tw(1000));
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("Status"));
     m_status->setMinimumWidth(tw(1440));
@@ -88,7 +122,13 @@ void frmMain::connectControls()
     connect(ui.cmdStart, &QPushButton::clicked, this, &frmMain::cmdStart_Click);
     connect(ui.cmdStop, &QPushButton::clicked, this, &frmMain::cmdStop_Click);
     connect(ui.cmbMode, &QComboBox::currentIndexChanged, this, &frmMain::cmbMode_Click);
+    connect(ui.cmbSound, &QComboBox::currentIndexChanged, this, &frmMain::cmbSound_Click);
     connect(&tmrTimer, &QTimer::timeout, this, &frmMain::tmrTimer_Timer);
+    for (TableControl* table : m_grdTimer)
+        connectTable(table);
+    connect(ui.txtTimer, &QLineEdit::textChanged, this, &frmMain::txtTimer_Change);
+    ui.txtTimer->installEventFilter(this);
+    connectRowMenu();
 }
 
 void frmMain::Form_Load()
@@ -251,92 +291,19 @@ void frmMain::cmbMode_Click()
     m_run.ModeChanged();
 }
 
+void frmMain::cmbSound_Click()
+{
+    setStatusText(QString());
+    if (ui.cmbSound->currentIndex() == 2 && ui.cmbSpeechEngine->count() == 0) {
+        setStatusText(QStringLiteral("No Speech Voice Engines Installed"));
+        beep();
+    }
+    ArrangeWindow();
+}
+
 void frmMain::tmrTimer_Timer()
 {
     m_run.CheckDueAlarms();
-}
-
-// ---- arrangement
-
-int frmMain::TableContentHeight(const TableControl& table) const
-{
-    const int last = table.Rows() - 1;
-    return table.RowPos(last) + table.RowHeight(last) + 100;
-}
-
-void frmMain::ArrangeWindow()
-{
-    const int mode = ui.cmbMode->currentIndex();
-    TableControl& interval = *m_grdTimer[IntervalMode];
-    TableControl& time = *m_grdTimer[TimeMode];
-    if (mode == TimeMode) {
-        ui.chkIntervalRound->hide();
-        ui.frmTimer->setTitle(QStringLiteral("Alarm Time and Message"));
-        time.show();
-        interval.hide();
-        time.move(interval.pos());
-        time.resize(time.width(), tw(TableContentHeight(time)));
-    } else if (mode == IntervalMode) {
-        ui.chkIntervalRound->show();
-        ui.frmTimer->setTitle(QStringLiteral("Alarm Interval and Message"));
-        interval.show();
-        time.hide();
-        interval.resize(interval.width(), tw(TableContentHeight(interval)));
-    }
-    TableControl* current = timerTable(mode);
-    if (!current)
-        return;
-
-    QGroupBox& frame = *ui.frmTimer;
-    const int frameWidth = centralWidget()->width() - 2 * frame.x();
-    frame.resize(frame.width(), current->y() + current->height() + tw(60));
-    // A width of zero or less would make the frame and table vanish for good.
-    if (frameWidth > 2 * current->x()) {
-        frame.resize(frameWidth, frame.height());
-        current->resize(frameWidth - 2 * current->x(), current->height());
-    }
-
-    QGroupBox& sound = *ui.frmSound;
-    sound.move(frame.x(), frame.y() + frame.height() + tw(120));
-    const bool speech = ui.cmbSound->currentIndex() == 2;
-    ui.frmSpeech->setVisible(speech);
-    sound.resize(sound.width(),
-                 speech ? ui.frmSpeech->y() + ui.frmSpeech->height() + tw(120) : ui.frmSpeech->y());
-
-    const int menuHeight = menuWidget() ? menuWidget()->sizeHint().height() : 0;
-    const int height =
-        menuHeight + sound.y() + sound.height() + tw(120) + ui.StatusBar->sizeHint().height();
-    if (height != this->height())
-        resize(width(), height);
-}
-
-void frmMain::Form_Resize()
-{
-    if (windowState() & Qt::WindowMinimized)
-        setWindowTitle(QStringLiteral("Timer ") + formatHourMinute(m_run.NextDue()));
-    else if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
-        ArrangeWindow();
-}
-
-void frmMain::resizeEvent(QResizeEvent* event)
-{
-    QMainWindow::resizeEvent(event);
-    Form_Resize();
-}
-
-void frmMain::changeEvent(QEvent* event)
-{
-    QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange)
-        Form_Resize();
-}
-
-void frmMain::paintEvent(QPaintEvent* event)
-{
-    // Every repaint, the first after a restore in particular, replaces the
-    // minimized window's "Timer hh:mm" caption.
-    setWindowTitle(QStringLiteral("Vigiltide"));
-    QMainWindow::paintEvent(event);
 }
 
 } // namespace vt

@@ -1,0 +1,92 @@
+// SPDX-License-Identifier: MIT
+// Drives the main window as a user would: clicks on table cells, keys in the
+// editor, picks from the row menu.
+#pragma once
+
+#include "core/alarmtable.h"
+#include "core/clock.h"
+#include "core/tablecontrol.h"
+#include "ui/main/frmMain.h"
+
+#include <QMenu>
+#include <QtTest>
+
+struct WindowDriver {
+    vt::FakeClock clock;
+    vt::frmMain window{clock};
+    bool active = false;
+
+    WindowDriver()
+    {
+        window.show();
+        window.activateWindow();
+        active = QTest::qWaitForWindowActive(&window);
+    }
+
+    const Ui::frmMain& ui() const { return window.form(); }
+    vt::TableControl& table() const { return window.currentTable(); }
+    QLineEdit* editor() const { return window.form().txtTimer; }
+
+    QPoint cellPoint(int row, int col) const
+    {
+        return table().visualRect(table().model()->index(row, col)).center();
+    }
+
+    void click(int row, int col, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseClick(table().viewport(), button, {}, cellPoint(row, col));
+    }
+
+    void clickAt(QPoint viewportPoint, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseClick(table().viewport(), button, {}, viewportPoint);
+    }
+
+    void key(int key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QWidget* target = QApplication::focusWidget();
+        QTest::keyClick(target ? target : &window, Qt::Key(key), modifiers);
+    }
+
+    // Reads leave the table's current cell where it was, so that checking a
+    // cell between keystrokes does not move the editor's next step.
+    QString text(int row, int col) const
+    {
+        const int r = table().Row(), c = table().Col();
+        table().setRow(row);
+        table().setCol(col);
+        const QString t = table().Text();
+        table().setRow(r);
+        table().setCol(c);
+        return t;
+    }
+
+    bool enabled(int row) const
+    {
+        const int r = table().Row(), c = table().Col();
+        const bool on = vt::IsEntryEnabled(table(), row, vt::EnableColumn);
+        table().setRow(r);
+        table().setCol(c);
+        return on;
+    }
+
+    // Opens the row menu on an entry with a right click and picks an item.
+    void pick(int row, QAction* action)
+    {
+        click(row, vt::MessageColumn, Qt::RightButton);
+        QMenu* menu = ui().mnuTimer;
+        QTRY_VERIFY(menu->isVisible());
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+        QTRY_VERIFY(!menu->isVisible());
+    }
+
+    // Sets an entry's cells directly, for arranging a case.
+    void setEntry(int row, const QString& schedule, const QString& message, bool on)
+    {
+        vt::SetEntryEnabled(table(), row, vt::EnableColumn, on);
+        table().setCol(vt::ScheduleColumn);
+        table().setText(schedule);
+        table().setCol(vt::MessageColumn);
+        table().setText(message);
+    }
+};

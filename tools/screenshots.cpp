@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: MIT
+// Draws the main window in each of its presentations to PNG files, so the
+// pictures in docs/ can be made again after a change. Run it through
+// scripts/screenshots.sh, which gives it a real X display.
+#include "core/alarmtable.h"
+#include "core/clock.h"
+#include "ui/main/frmMain.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+
+namespace
+{
+
+void settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+bool save(QWidget& window, const QString& path)
+{
+    settle();
+    const bool ok = window.grab().save(path);
+    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
+    const QString suffix = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    QDir().mkpath(folder);
+
+    vt::FakeClock clock;
+    clock.setLocal(QDateTime(QDate(2027, 1, 15), QTime(10, 17, 45)));
+    vt::frmMain window(clock);
+    window.show();
+    const Ui::frmMain& ui = window.form();
+
+    bool ok = save(window, folder + QStringLiteral("/main-interval%1.png").arg(suffix));
+    ui.cmbMode->setCurrentIndex(vt::TimeMode);
+    ok &= save(window, folder + QStringLiteral("/main-time%1.png").arg(suffix));
+    ui.cmbMode->setCurrentIndex(vt::IntervalMode);
+    ui.cmbSound->setCurrentIndex(2);
+    ok &= save(window, folder + QStringLiteral("/main-speech%1.png").arg(suffix));
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,119 @@
+// SPDX-License-Identifier: MIT
+// How the main window lays itself out: the table of the current timer mode,
+// the frames fitted to their contents, and a height that follows the number
+// of rows and the sound mode while the width is the user's.
+#include "core/alarmtable.h"
+#include "core/tablecontrol.h"
+#include "ui/main/frmMain.h"
+
+#include <QMenuBar>
+#include <QStatusBar>
+
+namespace vt
+{
+
+int frmMain::TableContentHeight(const TableControl& table) const
+{
+    const int last = table.Rows() - 1;
+    return table.RowPos(last) + table.RowHeight(last) + 100;
+}
+
+void frmMain::ArrangeWindow()
+{
+    const int mode = ui.cmbMode->currentIndex();
+    TableControl& interval = *m_grdTimer[IntervalMode];
+    TableControl& time = *m_grdTimer[TimeMode];
+    if (mode == TimeMode) {
+        ui.chkIntervalRound->hide();
+        ui.frmTimer->setTitle(QStringLiteral("Alarm Time and Message"));
+        time.show();
+        interval.hide();
+        time.move(interval.pos());
+        time.resize(time.width(), tw(TableContentHeight(time)));
+    } else if (mode == IntervalMode) {
+        ui.chkIntervalRound->show();
+        ui.frmTimer->setTitle(QStringLiteral("Alarm Interval and Message"));
+        interval.show();
+        time.hide();
+        interval.resize(interval.width(), tw(TableContentHeight(interval)));
+    } else {
+        return;
+    }
+    TableControl& current = *m_grdTimer[mode];
+
+    // Table frame: equal margins of 60 in the window and 120 round the table.
+    QGroupBox& frame = *ui.frmTimer;
+    frame.resize(frame.width(), current.y() + current.height() + tw(60));
+    const int frameWidth = centralWidget()->width() - 2 * frame.x();
+    const int tableWidth = frameWidth - 2 * current.x();
+    // A window too narrow for them must not make frame or table vanish.
+    if (tableWidth > 0) {
+        frame.resize(frameWidth, frame.height());
+        current.resize(tableWidth, current.height());
+    }
+
+    // Sound frame below it, ending just above the speech controls unless
+    // the sound mode is Speech.
+    QGroupBox& sound = *ui.frmSound;
+    sound.move(frame.x(), frame.y() + frame.height() + tw(120));
+    const bool speech = ui.cmbSound->currentIndex() == 2;
+    ui.frmSpeech->setVisible(speech);
+    const int speechTop = ui.frmSpeech->y();
+    sound.resize(sound.width(), speech ? speechTop + ui.frmSpeech->height() + tw(120) : speechTop);
+
+    // The window ends 120 below the sound frame, plus the status bar.
+    const QWidget* menu = menuWidget();
+    const int menuHeight =
+        menu ? qMax(menu->heightForWidth(width()), menu->sizeHint().height()) : 0;
+    const int height =
+        menuHeight + sound.y() + sound.height() + tw(120) + ui.StatusBar->sizeHint().height();
+    if (height != this->height())
+        resize(width(), height);
+}
+
+// The designed width leaves the message column partly hidden with today's
+// fonts; the window starts wide enough to show every column of both tables.
+void frmMain::fitWidthToColumns()
+{
+    int widest = 0;
+    for (const TableControl* table : m_grdTimer) {
+        int columns = 2 * table->frameWidth();
+        for (int c = 0; c < table->Cols(); ++c)
+            columns += table->columnWidth(c);
+        widest = qMax(widest, columns);
+    }
+    const int needed = widest + 2 * ui.frmTimer->x() + 2 * m_grdTimer[0]->x();
+    if (needed > width())
+        resize(needed, height());
+}
+
+void frmMain::Form_Resize()
+{
+    if (windowState() & Qt::WindowMinimized)
+        setWindowTitle(QStringLiteral("Timer ") + formatHourMinute(m_run.NextDue()));
+    else if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        ArrangeWindow();
+}
+
+void frmMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmMain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void frmMain::paintEvent(QPaintEvent* event)
+{
+    // Every repaint, the first after a restore in particular, replaces the
+    // minimized window's "Timer hh:mm" caption.
+    setWindowTitle(QStringLiteral("Vigiltide"));
+    QMainWindow::paintEvent(event);
+}
+
+} // namespace vt
