@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: MIT
+// Every beep of the program, alarms and error notices alike, goes through a
+// Beeper, so that it is audible on a desktop whose terminal bell is silent.
+#pragma once
+
+namespace vt
+{
+
+class Beeper
+{
+public:
+    virtual ~Beeper() = default;
+    // One short beep; returns at once.
+    virtual void beep() = 0;
+};
+
+} // namespace vt

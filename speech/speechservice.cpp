@@ -1,0 +1,127 @@
+// SPDX-License-Identifier: MIT
+#include "speech/speechservice.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QSlider>
+
+namespace vt
+{
+
+SpeechService::SpeechService(const SpeechControls& controls, StatusReporter& reporter,
+                             QObject* parent)
+    : QObject(parent), m_controls(controls), m_reporter(reporter)
+{
+    connect(m_controls.cmbSpeechEngine, &QComboBox::currentIndexChanged, this,
+            &SpeechService::cmbSpeechEngine_Click);
+    connect(m_controls.sldSpeechRate, &QSlider::valueChanged, this,
+            &SpeechService::sldSpeechRate_Change);
+    connect(m_controls.sldSpeechVolume, &QSlider::valueChanged, this,
+            &SpeechService::sldSpeechVolume_Change);
+}
+
+SpeechService::~SpeechService() = default;
+
+void SpeechService::fail(const QString& text)
+{
+    m_reporter.setStatusText(text);
+    m_reporter.beep();
+}
+
+void SpeechService::SpeechLoad(std::unique_ptr<SpeechEngine> engine)
+{
+    m_voice = std::move(engine);
+    if (!m_voice) {
+        fail(QStringLiteral("No Voice Components Loaded"));
+        return;
+    }
+    const QStringList voices = m_voice->voices();
+    QComboBox& list = *m_controls.cmbSpeechEngine;
+    const bool wasEmpty = list.count() == 0;
+    // Filling an empty list selects its first voice, which runs the selection
+    // handler; a list that had entries is pointed at the first one.
+    list.addItems(voices);
+    if (voices.isEmpty()) {
+        fail(QStringLiteral("No Voice Engines Loaded"));
+        return;
+    }
+    if (!wasEmpty)
+        list.setCurrentIndex(0);
+}
+
+void SpeechService::cmbSpeechEngine_Click()
+{
+    m_reporter.setStatusText(QString());
+    const int index = m_controls.cmbSpeechEngine->currentIndex();
+    if (index < 0)
+        return; // the list was emptied: no voice to switch to
+    QString error;
+    if (!m_voice) {
+        fail(QStringLiteral("Voice Error, ") + tr("no speech engine"));
+        return;
+    }
+    if (!m_voice->selectVoice(index, &error)) {
+        fail(QStringLiteral("Voice Error, ") + error);
+        return;
+    }
+    SpeechSyncSliders();
+}
+
+void SpeechService::SpeechSyncSliders()
+{
+    if (!m_voice)
+        return;
+    m_controls.sldSpeechRate->setValue(m_voice->rate());
+    m_controls.sldSpeechVolume->setValue(m_voice->volume());
+}
+
+void SpeechService::sldSpeechRate_Change()
+{
+    if (!m_voice)
+        return;
+    const int value = m_controls.sldSpeechRate->value();
+    m_voice->setRate(value);
+    m_controls.lblSpeechRate->setText(QString::number(value));
+}
+
+void SpeechService::sldSpeechVolume_Change()
+{
+    if (!m_voice)
+        return;
+    const int value = m_controls.sldSpeechVolume->value();
+    m_voice->setVolume(value);
+    m_controls.lblSpeechVolume->setText(QString::number(value));
+}
+
+void SpeechService::SpeechSpeak(const QString& sMessage, bool wait)
+{
+    m_reporter.setStatusText(QString());
+    if (!m_voice) {
+        fail(QStringLiteral("No Voice Components Installed"));
+        return;
+    }
+    // Text given while a reading goes on is dropped, not queued.
+    if (m_voice->runningState() != SpeechEngine::Done)
+        return;
+    if (m_controls.cmbSpeechEngine->count() == 0) {
+        fail(QStringLiteral("No Voice Engines Installed"));
+        return;
+    }
+    QString error;
+    if (!m_voice->speak(sMessage, wait, &error))
+        fail(QStringLiteral("Speak Error, ") + error);
+}
+
+void SpeechService::SpeechStop()
+{
+    // Nothing interrupts the reading; it may go on after the wait.
+    if (m_voice && m_voice->runningState() == SpeechEngine::Speaking)
+        m_voice->waitUntilDone(kStopTimeoutMs);
+}
+
+void SpeechService::SpeechRelease()
+{
+    m_voice.reset();
+}
+
+} // namespace vt

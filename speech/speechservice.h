@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: MIT
+// The speech voice service: the one voice of the program, the voice list and
+// the rate and volume sliders kept in step with it, speaking and waiting for
+// speech to end. Every failure is one line in the status bar with a beep.
+#pragma once
+
+#include "core/validation.h"
+#include "speech/speechengine.h"
+
+#include <QObject>
+
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QSlider;
+
+namespace vt
+{
+
+// The main window's speech controls.
+struct SpeechControls {
+    QComboBox* cmbSpeechEngine = nullptr;
+    QSlider* sldSpeechRate = nullptr;
+    QSlider* sldSpeechVolume = nullptr;
+    QLabel* lblSpeechRate = nullptr;
+    QLabel* lblSpeechVolume = nullptr;
+};
+
+class SpeechService : public QObject
+{
+    Q_OBJECT
+
+public:
+    SpeechService(const SpeechControls& controls, StatusReporter& reporter,
+                  QObject* parent = nullptr);
+    ~SpeechService() override;
+
+    // Takes the engine (null: no speech components) and lists its voices,
+    // selecting the first.
+    void SpeechLoad(std::unique_ptr<SpeechEngine> engine);
+    void SpeechSpeak(const QString& sMessage, bool wait);
+    // Lets a running utterance finish, waiting at most five seconds.
+    void SpeechStop();
+    void SpeechRelease();
+
+    bool hasVoice() const { return m_voice != nullptr; }
+    SpeechEngine* voice() const { return m_voice.get(); }
+
+    static constexpr int kStopTimeoutMs = 5000;
+
+private:
+    void cmbSpeechEngine_Click();
+    void SpeechSyncSliders();
+    void sldSpeechRate_Change();
+    void sldSpeechVolume_Change();
+    void fail(const QString& text);
+
+    SpeechControls m_controls;
+    StatusReporter& m_reporter;
+    std::unique_ptr<SpeechEngine> m_voice;
+};
+
+} // namespace vt
