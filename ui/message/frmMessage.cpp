@@ -1,72 +1,155 @@
 // SPDX-License-Identifier: MIT
 #include "ui/message/frmMessage.h"
 
+#include "core/twips.h"
+
+#include <QApplication>
 #include <QCloseEvent>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QPushButton>
-#include <QVBoxLayout>
+#include <QKeyEvent>
+#include <QScreen>
 
 namespace vt
 {
 
 frmMessage::frmMessage(MessageHost& host, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      m_host(host), lblMessage(new QLabel(this)),
-      cmdOk(new QPushButton(QStringLiteral("Continue"), this)),
-      cmdCancel(new QPushButton(QStringLiteral("Stop"), this))
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_host(host)
 {
-    setObjectName(QStringLiteral("frmMessage"));
-    setWindowTitle(QStringLiteral("Vigiltide - Message"));
-    lblMessage->setObjectName(QStringLiteral("lblMessage"));
-    lblMessage->setAlignment(Qt::AlignCenter);
-    lblMessage->setAutoFillBackground(true);
-    cmdOk->setObjectName(QStringLiteral("cmdOk"));
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    setAutoFillBackground(true);
+    ui.setupUi(this);
+    QFont font = ui.lblMessage->font();
+    font.setPointSizeF(13.5);
+    ui.lblMessage->setFont(font);
+    applyDesignScale(*this);
+    // A fixed border: the window sizes itself for each message.
+    setFixedHeight(tw(1395));
+    resize(tw(3900), height());
+    tmrTimer.setInterval(500);
+    connect(ui.cmdOk, &QPushButton::clicked, this, &frmMessage::cmdOk_Click);
+    connect(ui.cmdCancel, &QPushButton::clicked, this, &frmMessage::cmdCancel_Click);
+    connect(&tmrTimer, &QTimer::timeout, this, &frmMessage::tmrTimer_Timer);
+}
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(cmdCancel);
-    buttons->addStretch();
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(lblMessage);
-    layout->addLayout(buttons);
-
-    connect(cmdOk, &QPushButton::clicked, this, &frmMessage::cmdOk_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmMessage::cmdCancel_Click);
+int frmMessage::tw(int twips) const
+{
+    return twipsToPixels(twips, *this);
 }
 
 void frmMessage::Start(int MessageId, const QString& sMessage, ColorValue BackColor,
                        ColorValue ForeColor)
 {
     m_messageId = MessageId;
-    lblMessage->setText(sMessage);
-    applyColors(BackColor, ForeColor);
-    adjustSize();
+    m_backColor = BackColor;
+    m_foreColor = ForeColor;
+    m_keystrokes = 0;
+
+    QLabel& label = *ui.lblMessage;
+    label.setText(sMessage);
+    showColors(BackColor, ForeColor);
+    label.adjustSize();
+
+    placeForMessage();
+    tmrTimer.setInterval(1000);
+    m_previousForeground = QApplication::activeWindow();
     show();
+    // The window frame is known only once the window is shown.
+    placeForMessage();
     raise();
     activateWindow();
-    cmdOk->setFocus();
+    ui.cmdOk->setFocus(Qt::OtherFocusReason);
+    tmrTimer.start();
 }
 
-void frmMessage::applyColors(ColorValue back, ColorValue fore)
+void frmMessage::placeForMessage()
 {
-    QPalette p = palette();
-    const QColor backColor = toQColor(back, p);
-    const QColor foreColor = toQColor(fore, p);
-    for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(lblMessage)}) {
-        QPalette wp = w->palette();
-        wp.setColor(QPalette::Window, backColor);
-        wp.setColor(QPalette::WindowText, foreColor);
-        w->setPalette(wp);
+    const QLabel& label = *ui.lblMessage;
+    // Only a label wider than the designed window widens it, by a margin of 120.
+    const int frameWidth = frameGeometry().width() - width();
+    const int clientWidth =
+        label.width() > tw(3000) ? label.width() + tw(120) : tw(3000) - frameWidth;
+    setFixedWidth(clientWidth);
+    ui.lblMessage->move((clientWidth - label.width()) / 2, label.y());
+    ui.cmdOk->move(clientWidth / 2 - ui.cmdOk->width() - tw(120), ui.cmdOk->y());
+    ui.cmdCancel->move(clientWidth / 2 + tw(120), ui.cmdCancel->y());
+
+    // Centred on the screen, unclamped: a message wider than the screen starts
+    // left of it rather than hiding its middle.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->geometry() : QRect();
+    const int outerWidth = clientWidth + frameWidth;
+    const int outerHeight = frameGeometry().height();
+    move(area.x() + (area.width() - outerWidth) / 2, area.y() + (area.height() - outerHeight) / 2);
+}
+
+void frmMessage::showColors(ColorValue back, ColorValue fore)
+{
+    m_shownBack = back;
+    m_shownFore = fore;
+    for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(ui.lblMessage)}) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::Window, toQColor(back, palette()));
+        p.setColor(QPalette::WindowText, toQColor(fore, palette()));
+        w->setPalette(p);
     }
+}
+
+void frmMessage::tmrTimer_Timer()
+{
+    if (!isVisible())
+        return;
+    // Flash: swap the colours each second. With equal colours nothing shows,
+    // but the alarm still sounds.
+    if (m_shownBack == m_backColor)
+        showColors(m_foreColor, m_backColor);
+    else
+        showColors(m_backColor, m_foreColor);
+
+    switch (m_host.SoundMode()) {
+    case 1:
+        m_host.beep();
+        break;
+    case 2:
+        // Skipped by the speech service while the previous reading goes on,
+        // so the message is read again as soon as it has ended.
+        m_host.SpeechSpeak(ui.lblMessage->text(), false);
+        break;
+    default:
+        break;
+    }
+    // An answer to the beep or speech may have closed the window meanwhile.
+    if (!isVisible())
+        return;
+    activateWindow();
+    if (isActiveWindow())
+        sendKeystroke();
+}
+
+// A keystroke to this window alone each second, so the desktop counts the
+// alarm as activity; it never reaches another program.
+void frmMessage::sendKeystroke()
+{
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QCoreApplication::sendEvent(this, &press);
+    QCoreApplication::sendEvent(this, &release);
+}
+
+void frmMessage::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_A && event->modifiers() == Qt::NoModifier) {
+        ++m_keystrokes;
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void frmMessage::MessageDismiss()
 {
+    tmrTimer.stop();
+    m_host.SpeechStop();
+    if (m_previousForeground && m_previousForeground != this)
+        m_previousForeground->activateWindow();
     hide();
 }
 
