@@ -16,6 +16,7 @@ namespace
 
 constexpr double kDesignFontHeight = 13.0;
 constexpr double kDesignCharWidth = 5.0;
+constexpr double kDesignTwipsPerPixel = 15.0;
 
 } // namespace
 
@@ -52,6 +53,19 @@ int twipsToPixels(int twips, const QWidget& widget)
 int pixelsToTwips(int pixels, const QWidget& widget)
 {
     return pixelsToTwips(pixels, pixelsPerTwip(widget));
+}
+
+void applyDesignScale(QWidget& form)
+{
+    const double factor = pixelsPerTwip(form) * kDesignTwipsPerPixel;
+    if (qFuzzyCompare(factor, 1.0))
+        return;
+    const auto children = form.findChildren<QWidget*>();
+    for (QWidget* child : children) {
+        const QRect g = child->geometry();
+        child->setGeometry(qRound(g.x() * factor), qRound(g.y() * factor),
+                           qRound(g.width() * factor), qRound(g.height() * factor));
+    }
 }
 
 } // namespace vt

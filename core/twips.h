@@ -25,4 +25,8 @@ double pixelsPerTwip(const QWidget& widget);
 int twipsToPixels(int twips, const QWidget& widget);
 int pixelsToTwips(int pixels, const QWidget& widget);
 
+// Forms are drawn in the designer at 96 DPI with the designed font, 15 twips a
+// pixel; this scales every child of a form to the screen and font in use.
+void applyDesignScale(QWidget& form);
+
 } // namespace vt

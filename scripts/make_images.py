@@ -49,3 +49,50 @@ for name, ticked in (("disabled", False), ("enabled", True)):
     for scale, suffix in ((1, ""), (2, "@2x")):
         size, px = draw(scale, ticked)
         png(out / f"{name}{suffix}.png", size, px)
+
+
+def draw_icon(size):
+    """The program icon: a watch face, navy with an amber rim and white hands at 10:10."""
+    import math
+    clear = (0, 0, 0, 0)
+    navy, amber, white = (18, 38, 74), (242, 169, 34), (255, 255, 255)
+    px = [[clear] * size for _ in range(size)]
+    c = (size - 1) / 2
+    r_outer, r_face = size * 0.47, size * 0.39
+    samples = 4  # supersampling for smooth edges
+
+    def hand(x, y, angle_deg, length, width):
+        a = math.radians(angle_deg)
+        dx, dy = math.sin(a), -math.cos(a)
+        t = (x - c) * dx + (y - c) * dy
+        if t < -width or t > length:
+            return False
+        d = abs((x - c) * dy - (y - c) * dx)
+        return d <= width / 2
+
+    for y in range(size):
+        for x in range(size):
+            acc = [0.0, 0.0, 0.0, 0.0]
+            for sy in range(samples):
+                for sx in range(samples):
+                    fx, fy = x + (sx + 0.5) / samples - 0.5, y + (sy + 0.5) / samples - 0.5
+                    d = math.hypot(fx - c, fy - c)
+                    colour = None
+                    if d <= r_outer:
+                        colour = amber if d > r_face else navy
+                        if d <= r_face and (hand(fx, fy, -60, r_face * 0.55, size * 0.07)
+                                            or hand(fx, fy, 60, r_face * 0.8, size * 0.05)):
+                            colour = white
+                    if colour:
+                        acc[0] += colour[0]; acc[1] += colour[1]; acc[2] += colour[2]; acc[3] += 255
+            n = samples * samples
+            if acc[3]:
+                px[y][x] = (int(acc[0] / (acc[3] / 255)), int(acc[1] / (acc[3] / 255)),
+                            int(acc[2] / (acc[3] / 255)), int(acc[3] / n))
+    return px
+
+
+icons = out.parent / "icons"
+icons.mkdir(exist_ok=True)
+for size in (16, 24, 32, 48, 64, 128, 256):
+    png(icons / f"vigiltide-{size}.png", size, draw_icon(size))

@@ -110,7 +110,7 @@ void TestArrange::layoutIsClean()
 
 void TestArrange::soundModeGrowsAndShrinksTheSoundFrame()
 {
-    WindowDriver d;
+    WindowDriver d(std::make_unique<FakeSpeechEngine>(QStringList{})); // an engine without voices
     const Ui::frmMain& ui = d.ui();
     ui.cmbSound->setCurrentIndex(0);
     const int soundHeight = ui.frmSound->height();

@@ -28,6 +28,7 @@ private slots:
 void TestCellEditor::clickOnScheduleOrMessageOpensEditorOverCell()
 {
     WindowDriver d;
+    d.setMessageColors(1, 65535, 255);
     d.click(1, MessageColumn);
     QTRY_VERIFY(d.editor()->hasFocus());
     QVERIFY(d.editor()->isVisible());

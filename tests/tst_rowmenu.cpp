@@ -88,6 +88,7 @@ void TestRowMenu::optionsCellClickOpensMenuOnThatRow()
 void TestRowMenu::moveSwapsEntriesCompletely()
 {
     WindowDriver d;
+    d.setMessageColors(1, 65535, 255);
     d.setEntry(2, QStringLiteral("15"), QStringLiteral("Horizon"), false);
     d.pick(1, d.ui().mnuTimerMoveDown);
     // The enabled red-on-yellow entry went down with everything it has.

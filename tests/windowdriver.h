@@ -6,23 +6,52 @@
 #include "core/alarmtable.h"
 #include "core/clock.h"
 #include "core/tablecontrol.h"
+#include "fakespeech.h"
 #include "ui/main/frmMain.h"
 
 #include <QMenu>
+#include <QTemporaryDir>
 #include <QtTest>
 
 struct WindowDriver {
+    QTemporaryDir folder; // the program folder of this window: its settings file lives here
     vt::FakeClock clock;
-    vt::frmMain window{clock};
+    FakeBeeper beeper;
+    FakeSpeechEngine* engine; // owned by the window once the provider hands it over
+    FakeSpeechProvider speech;
+    vt::frmMain window;
     bool active = false;
 
-    WindowDriver()
+    // engine null: a machine without speech components. settings: the
+    // content of the settings file found at start-up (none when null).
+    explicit WindowDriver(
+        std::unique_ptr<FakeSpeechEngine> fake = std::make_unique<FakeSpeechEngine>(),
+        bool lateEngine = false, const QByteArray* settings = nullptr)
+        : engine(fake.get()), speech(std::move(fake), lateEngine),
+          window((writeSettings(settings), clock), beeper, speech, settingsPath())
     {
         window.show();
         window.activateWindow();
         active = QTest::qWaitForWindowActive(&window);
+        QCoreApplication::processEvents(); // the speech engine arrives from the event loop
     }
 
+    QString settingsPath() const { return folder.filePath(QStringLiteral("Vigiltide.Ini")); }
+
+    void writeSettings(const QByteArray* content) const
+    {
+        if (!content)
+            return;
+        QFile file(settingsPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(*content);
+    }
+
+    QByteArray settingsText() const
+    {
+        QFile file(settingsPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
     const Ui::frmMain& ui() const { return window.form(); }
     vt::TableControl& table() const { return window.currentTable(); }
     QLineEdit* editor() const { return window.form().txtTimer; }
@@ -78,6 +107,14 @@ struct WindowDriver {
         QTRY_VERIFY(menu->isVisible());
         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
         QTRY_VERIFY(!menu->isVisible());
+    }
+
+    void setMessageColors(int row, vt::ColorValue back, vt::ColorValue fore)
+    {
+        table().setRow(row);
+        table().setCol(vt::MessageColumn);
+        table().setCellBackColor(back);
+        table().setCellForeColor(fore);
     }
 
     // Sets an entry's cells directly, for arranging a case.

@@ -4,10 +4,12 @@
 // scripts/screenshots.sh, which gives it a real X display.
 #include "core/alarmtable.h"
 #include "core/clock.h"
+#include "tests/fakespeech.h"
 #include "ui/main/frmMain.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QTemporaryDir>
 #include <QTimer>
 
 namespace
@@ -38,7 +40,13 @@ int main(int argc, char* argv[])
 
     vt::FakeClock clock;
     clock.setLocal(QDateTime(QDate(2027, 1, 15), QTime(10, 17, 45)));
-    vt::frmMain window(clock);
+    // Fixed voices, so the pictures do not depend on what this machine has installed.
+    FakeBeeper beeper;
+    FakeSpeechProvider speech(std::make_unique<FakeSpeechEngine>(QStringList{
+        QStringLiteral("English (Great Britain)"), QStringLiteral("English (America)")}));
+    QTemporaryDir programFolder; // the built-in schedule, not this machine's settings
+    vt::frmMain window(clock, beeper, speech,
+                       programFolder.filePath(QStringLiteral("Vigiltide.Ini")));
     window.show();
     const Ui::frmMain& ui = window.form();
 

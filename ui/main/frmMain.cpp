@@ -5,47 +5,18 @@
 #include "core/clock.h"
 #include "core/tablecontrol.h"
 #include "core/twips.h"
+#include "resources/images.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QStatusBar>
 #include <QWindowStateChangeEvent>
 
-// Resources live in a static library; naming them here keeps the linker from
-// dropping them.
-static void initResources()
-{
-    Q_INIT_RESOURCE(vigiltide);
-}
-
 namespace vt
 {
 
 namespace
 {
-
-// The form file holds the designed twips divided by 15, their pixels at 96 DPI.
-constexpr double kDesignTwipsPerPixel = 15.0;
-
-QIcon resourceIcon(const char* name)
-{
-    initResources();
-    return QIcon(QStringLiteral(":/images/%1.png").arg(QLatin1String(name)));
-}
-
-// The form is drawn at 96 DPI; at another logical DPI every designed position
-// and size scales with it, so twips keep their meaning.
-void scaleDesignedGeometry(QWidget& root, double factor)
-{
-    if (qFuzzyCompare(factor, 1.0))
-        return;
-    const auto children = root.findChildren<QWidget*>();
-    for (QWidget* child : children) {
-        const QRect g = child->geometry();
-        child->setGeometry(qRound(g.x() * factor), qRound(g.y() * factor),
-                           qRound(g.width() * factor), qRound(g.height() * factor));
-    }
-}
 
 // A label stands on the same line as the control it names: the designed label
 // boxes are shorter than today's combo boxes, which left their text too high.
@@ -60,12 +31,19 @@ void alignLabelWith(QLabel* label, const QWidget* partner)
 
 } // namespace
 
-frmMain::frmMain(const Clock& clock, QWidget* parent)
-    : QMainWindow(parent), m_images(resourceIcon("disabled"), resourceIcon("enabled")),
-      m_run(*this, clock)
+frmMain::frmMain(const Clock& clock, Beeper& beeper, SpeechEngineProvider& speechProvider,
+                 const QString& defaultSettingsFile, QWidget* parent)
+    : QMainWindow(parent), m_images(enableCellImage(false), enableCellImage(true)),
+      m_run(*this, clock), m_beeper(beeper), m_speechProvider(speechProvider),
+      m_defaultSettingsFile(defaultSettingsFile)
 {
     ui.setupUi(this);
-    scaleDesignedGeometry(*ui.centralwidget, pixelsPerTwip(*this) * kDesignTwipsPerPixel);
+    setWindowIcon(programIcon());
+    m_speech = std::make_unique<SpeechService>(SpeechControls{ui.cmbSpeechEngine, ui.sldSpeechRate,
+                                                              ui.sldSpeechVolume, ui.lblSpeechRate,
+                                                              ui.lblSpeechVolume},
+                                               static_cast<StatusReporter&>(*this));
+    applyDesignScale(*ui.centralwidget);
     resize(tw(5085), tw(4905));
     alignLabelWith(ui.Label3, ui.cmbMode);
     alignLabelWith(ui.Label4, ui.cmbSound);
@@ -123,6 +101,8 @@ void frmMain::connectControls()
     connect(ui.cmdStop, &QPushButton::clicked, this, &frmMain::cmdStop_Click);
     connect(ui.cmbMode, &QComboBox::currentIndexChanged, this, &frmMain::cmbMode_Click);
     connect(ui.cmbSound, &QComboBox::currentIndexChanged, this, &frmMain::cmbSound_Click);
+    connect(ui.cmdSpeechSpeak, &QPushButton::clicked, this, &frmMain::cmdSpeechSpeak_Click);
+    connectFileMenu();
     connect(&tmrTimer, &QTimer::timeout, this, &frmMain::tmrTimer_Timer);
     for (TableControl* table : m_grdTimer)
         connectTable(table);
@@ -135,44 +115,12 @@ void frmMain::Form_Load()
 {
     tmrTimer.stop();
     move(0, 0);
+    // The engine may take seconds to list its voices; the window does not
+    // wait for it, and the voices appear when it is ready.
+    connect(&m_speechProvider, &SpeechEngineProvider::engineReady, this, &frmMain::engineReady);
+    m_speechProvider.start();
     SettingsDefault();
-}
-
-// The built-in schedule: two interval alarms and one time-of-day alarm.
-void frmMain::SettingsDefault()
-{
-    ui.cmbMode->setCurrentIndex(IntervalMode);
-    ui.chkIntervalRound->setChecked(true);
-
-    TableControl& interval = *m_grdTimer[IntervalMode];
-    interval.setRows(3);
-    FormatTableRow(interval, 1);
-    FormatTableRow(interval, 2);
-    SetupTableColumns(IntervalMode, interval);
-    SetEntryEnabled(interval, 1, EnableColumn, true);
-    interval.setCol(ScheduleColumn);
-    interval.setText(QStringLiteral("60"));
-    interval.setCol(MessageColumn);
-    interval.setText(QStringLiteral("Time's Up, Check Log"));
-    interval.setCellBackColor(65535);
-    interval.setCellForeColor(255);
-    SetEntryEnabled(interval, 2, EnableColumn, true);
-    interval.setCol(ScheduleColumn);
-    interval.setText(QStringLiteral("15"));
-    interval.setCol(MessageColumn);
-    interval.setText(QStringLiteral("Time's Up, Check Horizon"));
-
-    ui.cmbSound->setCurrentIndex(1);
-
-    TableControl& time = *m_grdTimer[TimeMode];
-    time.setRows(2);
-    FormatTableRow(time, 1);
-    SetupTableColumns(TimeMode, time);
-    SetEntryEnabled(time, 1, EnableColumn, true);
-    time.setCol(ScheduleColumn);
-    time.setText(QStringLiteral("7:30:00"));
-    time.setCol(MessageColumn);
-    time.setText(QStringLiteral("Orvo's Weather"));
+    SettingsLoad();
 }
 
 // ---- run host
@@ -235,7 +183,38 @@ void frmMain::setStatusText(const QString& text)
 
 void frmMain::beep()
 {
-    QApplication::beep();
+    m_beeper.beep();
+}
+
+int frmMain::SoundMode() const
+{
+    return ui.cmbSound->currentIndex();
+}
+
+void frmMain::SpeechSpeak(const QString& sMessage, bool wait)
+{
+    m_speech->SpeechSpeak(sMessage, wait);
+}
+
+void frmMain::SpeechStop()
+{
+    m_speech->SpeechStop();
+}
+
+// Reads every message of the current table aloud, enabled or not, one after
+// the other; the window stays responsive between messages.
+void frmMain::cmdSpeechSpeak_Click()
+{
+    TableControl& table = currentTable();
+    const int rows = table.Rows();
+    ui.cmdSpeechSpeak->setEnabled(false); // one reading at a time
+    for (int row = 1; row < rows; ++row) {
+        table.setRow(row);
+        table.setCol(MessageColumn);
+        SpeechSpeak(table.Text(), true);
+        QCoreApplication::processEvents();
+    }
+    ui.cmdSpeechSpeak->setEnabled(!m_run.isRunActive());
 }
 
 void frmMain::setTickEnabled(bool enabled)

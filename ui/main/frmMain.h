@@ -6,10 +6,15 @@
 
 #include "core/picture.h"
 #include "core/runcontrol.h"
+#include "settings/settings.h"
+#include "speech/beeper.h"
+#include "speech/speechengine.h"
+#include "speech/speechservice.h"
 #include "ui/message/frmMessage.h"
 #include "ui_frmMain.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
 #include <array>
@@ -35,12 +40,18 @@ class frmMain : public QMainWindow, private RunHost, public MessageHost
     Q_OBJECT
 
 public:
-    explicit frmMain(const Clock& clock, QWidget* parent = nullptr);
+    // defaultSettingsFile: the settings file of start-up and File, Default.
+    frmMain(const Clock& clock, Beeper& beeper, SpeechEngineProvider& speechProvider,
+            const QString& defaultSettingsFile, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Answers from the message window.
+    // Answers from the message window, and the sounds it asks for.
     void TimerNext(int iMessageId) override;
     void TimerStop() override;
+    int SoundMode() const override;
+    void SpeechSpeak(const QString& sMessage, bool wait) override;
+    void SpeechStop() override;
+    void beep() override;
 
     void ArrangeWindow() override;
     // Height in twips at which every row of the table shows, with 100 to spare.
@@ -55,6 +66,10 @@ public:
     frmMessage* messageWindow() const { return m_message.get(); }
     const QTimer& tick() const { return tmrTimer; }
     const Ui::frmMain& form() const { return ui; }
+    const SpeechService& speech() const { return *m_speech; }
+    const QString& settingsFile() const { return sSettingsFile; }
+    // Null while the About box is closed.
+    QWidget* aboutBox() const { return m_about.data(); }
 
     // Cell editor and row commands, as the table's mouse events reach them.
     static CellHit HitTestCell(const TableControl& table, int x, int y);
@@ -63,6 +78,7 @@ protected:
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -76,7 +92,6 @@ private:
     void restoreWindow() override;
     void setStateText(const QString& text) override;
     void setStatusText(const QString& text) override;
-    void beep() override;
     void setTickEnabled(bool enabled) override;
     void setMessageCaption(const QString& caption) override;
     void showMessage(int messageId, const QString& message, ColorValue backColor,
@@ -92,11 +107,24 @@ private:
     void Form_Load();
     void Form_Resize();
     void SettingsDefault();
+    void SettingsLoad();
+    SettingsControls settingsControls() const;
+    void engineReady();
+    void reportSettingsProblem(const QString& prefix, const LoadOutcome& outcome);
+    void stopRunForRefill();
+    void connectFileMenu();
+    void mnuFileDefault_Click();
+    void mnuFileRecall_Click();
+    void mnuFileSave_Click();
+    void mnuFileExit_Click();
+    void mnuHelpAbout_Click();
     void cmdStart_Click();
     void cmdStop_Click();
     void cmbMode_Click();
     void cmbSound_Click();
     void tmrTimer_Timer();
+    void cmdSpeechSpeak_Click();
+    void mnuTimerSpeak();
 
     // In-place cell editor.
     void grdTimer_MouseMove(TableControl* table, int button, int shift, int x, int y);
@@ -133,7 +161,16 @@ private:
     QLabel* m_status = nullptr;
     QTimer tmrTimer;
     RunControl m_run;
+    Beeper& m_beeper;
+    SpeechEngineProvider& m_speechProvider;
+    std::unique_ptr<SpeechService> m_speech;
     std::unique_ptr<frmMessage> m_message;
+    QPointer<QWidget> m_about;
+    QString m_defaultSettingsFile;
+    QString sSettingsFile;
+    // Speech values read from the file while the engine was still starting.
+    std::optional<SpeechSettings> m_pendingSpeech;
+    bool m_closeRefused = false;
 };
 
 } // namespace vt

@@ -19,6 +19,7 @@ void frmMain::connectRowMenu()
     connect(ui.mnuTimerMoveDown, &QAction::triggered, this, &frmMain::mnuTimerMoveDown);
     connect(ui.mnuTimerInsert, &QAction::triggered, this, &frmMain::mnuTimerInsert);
     connect(ui.mnuTimerDelete, &QAction::triggered, this, &frmMain::mnuTimerDelete);
+    connect(ui.mnuTimerSpeak, &QAction::triggered, this, &frmMain::mnuTimerSpeak);
 }
 
 void frmMain::mnuTimer_Click()
@@ -108,6 +109,18 @@ void frmMain::mnuTimerDelete()
     TableControl& table = currentTable();
     if (table.Rows() > 2 && table.Row() >= 1)
         table.RemoveItem(table.Row());
+}
+
+} // namespace vt
+
+namespace vt
+{
+
+void frmMain::mnuTimerSpeak()
+{
+    TableControl& table = currentTable();
+    table.setCol(MessageColumn);
+    SpeechSpeak(table.Text(), false);
 }
 
 } // namespace vt
