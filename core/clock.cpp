@@ -6,10 +6,25 @@
 namespace vt
 {
 
+qint64 Clock::nowSeconds() const
+{
+    const qint64 ms = epochMs();
+    return ms >= 0 ? ms / 1000 : (ms - 999) / 1000;
+}
+
 DateValue Clock::now() const
 {
-    const QDateTime local = QDateTime::fromMSecsSinceEpoch(epochMs() / 1000 * 1000);
-    return toDateValue(local);
+    return toLocal(nowSeconds());
+}
+
+DateValue Clock::toLocal(qint64 secondsSinceEpoch) const
+{
+    return toDateValue(QDateTime::fromSecsSinceEpoch(secondsSinceEpoch, timeZone()));
+}
+
+QTimeZone SystemClock::timeZone() const
+{
+    return QTimeZone::systemTimeZone();
 }
 
 SystemClock::SystemClock()
@@ -33,6 +48,11 @@ void FakeClock::setLocal(const QDateTime& local)
     if (target > m_epochMs)
         m_monotonicMs += target - m_epochMs;
     m_epochMs = target;
+}
+
+void FakeClock::setLocal(const QDate& date, const QTime& time)
+{
+    setLocal(QDateTime(date, time, m_zone));
 }
 
 void FakeClock::advanceMs(qint64 ms)

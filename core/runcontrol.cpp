@@ -4,6 +4,7 @@
 #include "core/alarmtable.h"
 #include "core/cellvalues.h"
 #include "core/clock.h"
+#include "core/localtime.h"
 #include "core/tablecontrol.h"
 
 #include <QPushButton>
@@ -19,8 +20,8 @@ namespace vt
 namespace
 {
 
-constexpr double kDay = kSecondsPerDay;
-constexpr double kNever = std::numeric_limits<double>::infinity();
+constexpr qint64 kDay = 86400;
+constexpr qint64 kNever = std::numeric_limits<qint64>::max();
 
 // The interval of an entry in seconds, or nothing when it cannot be used.
 std::optional<double> intervalSeconds(TableControl& table, int row)
@@ -46,6 +47,11 @@ void setBold(QPushButton* button, bool bold)
     button->setFont(f);
 }
 
+qint64 floorDiv(qint64 a, qint64 b)
+{
+    return a >= 0 ? a / b : (a - b + 1) / b;
+}
+
 } // namespace
 
 RunControl::RunControl(RunHost& host, const Clock& clock) : m_host(host), m_clock(clock) {}
@@ -57,12 +63,23 @@ TableControl* RunControl::currentTable()
 
 int RunControl::servedRows(const TableControl& table) const
 {
-    return std::min(table.Rows(), int(m_dueSeconds.size()));
+    return std::min(table.Rows(), int(m_due.size()));
+}
+
+qint64 RunControl::dueInstant(int row) const
+{
+    return row >= 0 && row < int(m_due.size()) ? m_due[row] : kNever;
 }
 
 DateValue RunControl::DueTime(int row) const
 {
-    return row >= 0 && row < int(m_dueSeconds.size()) ? fromSeconds(m_dueSeconds[row]) : 0.0;
+    const qint64 due = dueInstant(row);
+    return due == kNever ? 0.0 : m_clock.toLocal(due);
+}
+
+DateValue RunControl::NextDue() const
+{
+    return m_clock.toLocal(m_nextDue);
 }
 
 bool RunControl::FiredFlag(int row) const
@@ -84,19 +101,21 @@ void RunControl::StartRun()
     m_host.setStateText(QStringLiteral("Running"));
     m_host.setStatusText(QString());
 
-    computeFirstDueTimes(*table, mode, toSeconds(m_clock.now()));
+    m_wallMinusMonotonicMs = m_clock.epochMs() - m_clock.monotonicMs();
+    computeFirstDueTimes(*table, mode, m_clock.nowSeconds());
 
     m_active = true;
     SetRunControls(true);
     TimerNext(-1);
 }
 
-void RunControl::computeFirstDueTimes(TableControl& table, int mode, double now)
+void RunControl::computeFirstDueTimes(TableControl& table, int mode, qint64 now)
 {
     const int rows = table.Rows();
     // The run state follows the table's size, however many entries it has.
-    m_dueSeconds.assign(std::max(rows, 1), kNever);
+    m_due.assign(std::max(rows, 1), kNever);
     m_fired.assign(std::max(rows, 1), false);
+    const QTimeZone zone = m_clock.timeZone();
 
     for (int r = 1; r < rows; ++r) {
         if (!IsEntryEnabled(table, r, EnableColumn))
@@ -106,13 +125,15 @@ void RunControl::computeFirstDueTimes(TableControl& table, int mode, double now)
             if (!step)
                 continue;
             if (m_host.intervalRound()) {
-                // The latest multiple of the interval, counted from the date
-                // origin, at or before now; arming moves it past now.
-                m_dueSeconds[r] = std::floor(now / *step) * *step;
+                // Due now: the arming moves it on to the next slot of the
+                // local clock.
+                m_due[r] = now;
             } else {
-                // The minute of Start, plus the interval with its fraction,
-                // to the whole second.
-                m_dueSeconds[r] = std::round(now - std::fmod(now, 60.0) + *step);
+                // The minute of Start on the local clock, plus the interval
+                // with its fraction, to the whole second.
+                const qint64 local = now + zone.offsetFromUtc(QDateTime::fromSecsSinceEpoch(now));
+                const qint64 minuteStart = now - (local - floorDiv(local, 60) * 60);
+                m_due[r] = std::llround(double(minuteStart) + *step);
             }
         } else if (mode == TimeMode) {
             const std::optional<int> timeOfDay = readTimeOfDay(ScheduleText(table, r));
@@ -120,10 +141,8 @@ void RunControl::computeFirstDueTimes(TableControl& table, int mode, double now)
                 m_fired[r] = true; // nothing to wait for
                 continue;
             }
-            double due = std::floor(now / kDay) * kDay + *timeOfDay;
-            if (due < now)
-                due += kDay;
-            m_dueSeconds[r] = due;
+            // Today if the local clock has still to show it, else tomorrow.
+            m_due[r] = nextTimeOfDay(zone, now, *timeOfDay);
         }
     }
 }
@@ -147,35 +166,73 @@ void RunControl::SetRunControls(bool running)
     m_host.setTickEnabled(running);
 }
 
-bool RunControl::advanceEntry(TableControl& table, int mode, int row, int iMessageId, double now)
+bool RunControl::advanceEntry(TableControl& table, int mode, int row, int iMessageId, qint64 now)
 {
-    double& due = m_dueSeconds[row];
+    qint64& due = m_due[row];
     bool pending = false;
+    const QTimeZone zone = m_clock.timeZone();
     if (mode == IntervalMode) {
         const std::optional<double> step = intervalSeconds(table, row);
         if (step && (iMessageId == -1 || iMessageId == row) && due <= now) {
-            // Slots missed while the alarm was open are skipped, not made up.
-            due += (std::floor((now - due) / *step) + 1) * *step;
-            while (due <= now)
-                due += *step;
+            if (m_host.intervalRound()) {
+                // The next slot as the local clock shows it: after a change of
+                // the clock the entry stays on the local hour.
+                due = nextLocalSlot(zone, now, *step);
+            } else {
+                // Slots missed while the alarm was open are skipped, not made up.
+                double next = double(due) + (std::floor(double(now - due) / *step) + 1) * *step;
+                while (next <= double(now))
+                    next += *step;
+                due = std::llround(next);
+            }
         }
         pending = step.has_value();
     } else if (mode == TimeMode) {
         // At Start an entry due this very second is still to be shown; only an
         // answered alarm moves it on. Otherwise it would count as fired unseen.
-        const bool passed = iMessageId == -1 ? due < now : due <= now;
-        if (passed) {
-            due += (std::floor((now - due) / kDay) + 1) * kDay;
+        auto passed = [&] { return iMessageId == -1 ? due < now : due <= now; };
+        const std::optional<int> timeOfDay = readTimeOfDay(ScheduleText(table, row));
+        if (due != kNever && passed() && timeOfDay) {
+            // The next day the local clock shows it, once: a fall-back night's
+            // repeated hour does not bring it back.
+            QDate date = localDate(zone, due);
+            while (passed()) {
+                date = date.addDays(1);
+                due = timeOfDayOn(zone, date, *timeOfDay);
+            }
             m_fired[row] = true;
         }
         pending = !m_fired[row];
     }
-    if (std::isfinite(due))
-        due = std::round(due);
     // On equal due times the earlier row keeps its place.
     if (due < m_nextDue)
         m_nextDue = due;
     return pending;
+}
+
+bool RunControl::followClockCorrection(TableControl& table, int mode, qint64 now)
+{
+    const qint64 wallMinusMonotonic = m_clock.epochMs() - m_clock.monotonicMs();
+    const qint64 moved = wallMinusMonotonic - m_wallMinusMonotonicMs;
+    m_wallMinusMonotonicMs = wallMinusMonotonic;
+    // Forward jumps and sleeps need nothing: an overdue entry fires once and
+    // its answer skips the missed slots.
+    if (moved > -kCorrectionToleranceMs || mode != IntervalMode)
+        return false;
+    const qint64 back = -((-moved + 500) / 1000);
+    const int rows = servedRows(table);
+    for (int r = 1; r < rows; ++r) {
+        if (m_due[r] == kNever || !IsEntryEnabled(table, r, EnableColumn))
+            continue;
+        const std::optional<double> step = intervalSeconds(table, r);
+        if (!step)
+            continue;
+        // A series of real time moves back with the clock; one on the slots of
+        // the local clock takes the next slot the clock now shows.
+        m_due[r] = m_host.intervalRound() ? nextLocalSlot(m_clock.timeZone(), now, *step)
+                                          : m_due[r] + back;
+    }
+    return true;
 }
 
 void RunControl::TimerNext(int iMessageId)
@@ -187,7 +244,8 @@ void RunControl::TimerNext(int iMessageId)
     if (!table)
         return;
     const int mode = m_host.timerMode();
-    const double now = toSeconds(m_clock.now());
+    const qint64 now = m_clock.nowSeconds();
+    followClockCorrection(*table, mode, now);
 
     bool nothingPending = true;
     m_nextDue = now + kDay;
@@ -211,6 +269,20 @@ void RunControl::TimerNext(int iMessageId)
     m_host.setStatusText(timer);
 }
 
+// After the clock was set back: the earliest due time again, and its caption.
+void RunControl::showNextDue(TableControl& table)
+{
+    const qint64 now = m_clock.nowSeconds();
+    m_nextDue = now + kDay;
+    const int rows = servedRows(table);
+    for (int r = 1; r < rows; ++r)
+        if (m_due[r] < m_nextDue && !m_fired[r] && IsEntryEnabled(table, r, EnableColumn))
+            m_nextDue = m_due[r];
+    const QString timer = QStringLiteral("Timer ") + formatHourMinute(NextDue());
+    m_host.setCaption(timer);
+    m_host.setStatusText(timer);
+}
+
 void RunControl::TimerStop()
 {
     m_active = false;
@@ -228,10 +300,12 @@ void RunControl::CheckDueAlarms()
     TableControl* table = currentTable();
     if (!table)
         return;
-    const double now = toSeconds(m_clock.now());
+    const qint64 now = m_clock.nowSeconds();
+    if (followClockCorrection(*table, m_host.timerMode(), now))
+        showNextDue(*table);
     const int rows = servedRows(*table);
     for (int r = 1; r < rows; ++r) {
-        if (now >= m_dueSeconds[r] && IsEntryEnabled(*table, r, EnableColumn)) {
+        if (now >= m_due[r] && IsEntryEnabled(*table, r, EnableColumn)) {
             fire(*table, r);
             return;
         }

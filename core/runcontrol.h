@@ -72,27 +72,40 @@ public:
     void ModeChanged();
 
     bool isRunActive() const { return m_active; }
-    // Row r's due time; rows are counted as in the table, header row 0 unused.
+    // Row r's due time as the local clock shows it; rows are counted as in
+    // the table, header row 0 unused.
     DateValue DueTime(int row) const;
     bool FiredFlag(int row) const;
-    DateValue NextDue() const { return fromSeconds(m_nextDue); }
+    DateValue NextDue() const;
+    // The same as instants, seconds since the Unix epoch.
+    qint64 dueInstant(int row) const;
+    qint64 nextDueInstant() const { return m_nextDue; }
+
+    // How far the wall clock may wander from the monotonic clock between two
+    // looks before it counts as set back.
+    static constexpr qint64 kCorrectionToleranceMs = 2000;
 
 private:
     TableControl* currentTable();
-    void computeFirstDueTimes(TableControl& table, int mode, double now);
+    void computeFirstDueTimes(TableControl& table, int mode, qint64 now);
     // Moves an entry's due time past now; false when the entry has nothing pending.
-    bool advanceEntry(TableControl& table, int mode, int row, int iMessageId, double now);
+    bool advanceEntry(TableControl& table, int mode, int row, int iMessageId, qint64 now);
+    // A wall clock set back moves the interval series back with it; true when
+    // it did.
+    bool followClockCorrection(TableControl& table, int mode, qint64 now);
+    void showNextDue(TableControl& table);
     int servedRows(const TableControl& table) const;
     void fire(TableControl& table, int row);
 
     RunHost& m_host;
     const Clock& m_clock;
     bool m_active = false;
-    // Due times as seconds since the date origin on the local clock; seconds
-    // keep the repeated additions exact.
-    std::vector<double> m_dueSeconds;
+    // Due times as instants, so that the run follows real time whatever the
+    // local clock does; they are shown and aligned in local time.
+    std::vector<qint64> m_due;
     std::vector<bool> m_fired;
-    double m_nextDue = 0;
+    qint64 m_nextDue = 0;
+    qint64 m_wallMinusMonotonicMs = 0;
 };
 
 } // namespace vt

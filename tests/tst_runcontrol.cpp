@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The run: due times, the tick, arming after an answer, stopping, and the
 // states of the controls, driven with a fake clock through whole runs.
-#include "fakehost.h"
+#include "runharness.h"
 #include "testmain.h"
 
 #include "core/datevalue.h"
@@ -10,60 +10,6 @@ using namespace vt;
 
 namespace
 {
-
-QDateTime local(int y, int mo, int d, int h, int mi, int s = 0)
-{
-    return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
-}
-
-QString hms(const QDateTime& t)
-{
-    return t.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-}
-
-// A run with a fake clock: ticks once a second and answers each alarm after a
-// given delay, as a watchkeeper would.
-struct Harness {
-    FakeHost host;
-    FakeClock clock;
-    RunControl run{host, clock};
-
-    Harness() { host.clock = &clock; }
-
-    void startAt(const QDateTime& t)
-    {
-        clock.setLocal(t);
-        run.StartRun();
-    }
-
-    // Ticks second by second until an alarm shows or the limit passes.
-    bool tickUntilAlarm(qint64 limitSeconds)
-    {
-        const std::size_t before = host.shown.size();
-        for (qint64 s = 0; s < limitSeconds && host.tickEnabled; ++s) {
-            clock.advanceSeconds(1);
-            run.CheckDueAlarms();
-            if (host.shown.size() > before)
-                return true;
-        }
-        return false;
-    }
-
-    // Follows the run for a number of alarms, answering Continue after
-    // `answerAfter` seconds; gives each alarm's time as local text.
-    QStringList alarms(int count, int answerAfter = 0, qint64 limitSeconds = 3 * 86400)
-    {
-        QStringList times;
-        for (int i = 0; i < count && tickUntilAlarm(limitSeconds); ++i) {
-            times << hms(host.shown.back().at);
-            clock.advanceSeconds(answerAfter);
-            run.TimerNext(host.shown.back().row);
-        }
-        return times;
-    }
-
-    QString due(int row) const { return hms(fromDateValue(run.DueTime(row))); }
-};
 
 } // namespace
 
