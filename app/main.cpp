@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Vigiltide: an alarm timer for a person keeping watch.
 #include "core/clock.h"
+#include "platform/logindinhibitor.h"
+#include "platform/nullinhibitor.h"
 #include "resources/images.h"
 #include "settings/settings.h"
 #include "speech/qtspeechprovider.h"
@@ -19,7 +21,12 @@ int main(int argc, char* argv[])
     vt::SystemClock clock;
     vt::ToneBeeper beeper;
     vt::QtSpeechProvider speech;
-    vt::frmMain window(clock, beeper, speech, vt::DefaultSettingsPath());
+#ifdef Q_OS_LINUX
+    vt::LogindSleepInhibitor sleep;
+#else
+    vt::NullSleepInhibitor sleep;
+#endif
+    vt::frmMain window(clock, beeper, speech, sleep, vt::DefaultSettingsPath());
     window.show();
     return QApplication::exec();
 }

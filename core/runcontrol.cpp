@@ -267,6 +267,7 @@ void RunControl::TimerNext(int iMessageId)
     const QString timer = QStringLiteral("Timer ") + formatHourMinute(NextDue());
     m_host.setCaption(timer);
     m_host.setStatusText(timer);
+    m_host.keepAwake(QStringLiteral("Vigiltide alarm due at ") + formatHourMinute(NextDue()));
 }
 
 // After the clock was set back: the earliest due time again, and its caption.
@@ -286,6 +287,7 @@ void RunControl::showNextDue(TableControl& table)
 void RunControl::TimerStop()
 {
     m_active = false;
+    m_host.allowSleep();
     SetRunControls(false);
     m_host.setCaption(QStringLiteral("Vigiltide"));
     m_host.restoreWindow();

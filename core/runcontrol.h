@@ -55,6 +55,9 @@ public:
     virtual void showMessage(int messageId, const QString& message, ColorValue backColor,
                              ColorValue foreColor) = 0;
     virtual void ArrangeWindow() = 0;
+    // While a run is armed the machine must not sleep through an alarm.
+    virtual void keepAwake(const QString& why) = 0;
+    virtual void allowSleep() = 0;
 };
 
 class RunControl

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-speech-dev qt6-declarative-dev qt6-multimedia-dev
   qt6-speech-speechd-plugin qt6-speech-flite-plugin
   speech-dispatcher speech-dispatcher-espeak-ng
-  pulseaudio pulseaudio-utils sox
+  pulseaudio pulseaudio-utils sox dbus-daemon
 )
 
 missing=()

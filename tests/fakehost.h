@@ -95,6 +95,8 @@ public:
                          messageCaption, message, back, fore});
     }
     void ArrangeWindow() override { ++arrangements; }
+    void keepAwake(const QString& why) override { awakeFor = why; }
+    void allowSleep() override { awakeFor.clear(); }
 
     vt::ImageList images;
     vt::TableControl tables[2];
@@ -118,5 +120,6 @@ public:
     int tickStarts = 0;
     int beeps = 0;
     int arrangements = 0;
+    QString awakeFor; // the reason sleep is held off, empty when it is not
     std::vector<ShownAlarm> shown;
 };

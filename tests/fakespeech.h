@@ -4,6 +4,7 @@
 // or when a test says so, and a beeper that counts.
 #pragma once
 
+#include "platform/sleepinhibitor.h"
 #include "speech/beeper.h"
 #include "speech/speechengine.h"
 
@@ -13,7 +14,18 @@ class FakeBeeper : public vt::Beeper
 {
 public:
     void beep() override { ++beeps; }
+    QString silenceReason() const override { return silence; }
     int beeps = 0;
+    QString silence; // as a machine without sound output says
+};
+
+class FakeSleepInhibitor : public vt::SleepInhibitor
+{
+public:
+    void inhibit(const QString& why) override { reason = why; }
+    void release() override { reason.clear(); }
+    bool isHeld() const override { return !reason.isEmpty(); }
+    QString reason;
 };
 
 class FakeSpeechEngine : public vt::SpeechEngine

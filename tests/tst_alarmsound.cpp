@@ -7,6 +7,7 @@
 
 #include "core/alarmtable.h"
 #include "core/clock.h"
+#include "platform/nullinhibitor.h"
 #include "speech/qtspeechprovider.h"
 #include "speech/tonebeeper.h"
 #include "ui/main/frmMain.h"
@@ -67,7 +68,8 @@ void TestAlarmSound::alarmSoundsByMode()
     clock.setLocal(QDateTime(QDate(2027, 1, 15), QTime(10, 59, 59)));
     ToneBeeper beeper;
     QtSpeechProvider speech(30000); // generous: a machine busy building is slow
-    frmMain window(clock, beeper, speech, folder.filePath(QStringLiteral("Vigiltide.Ini")));
+    NullSleepInhibitor sleep;
+    frmMain window(clock, beeper, speech, sleep, folder.filePath(QStringLiteral("Vigiltide.Ini")));
     window.show();
     const Ui::frmMain& ui = window.form();
     if (soundMode == 2) {

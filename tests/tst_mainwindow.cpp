@@ -46,8 +46,9 @@ void TestMainWindow::startsWithTheBuiltInSchedule()
     FakeClock clock;
     FakeBeeper beeper;
     FakeSpeechProvider speech(std::make_unique<FakeSpeechEngine>());
+    FakeSleepInhibitor sleep;
     QTemporaryDir folder;
-    frmMain w(clock, beeper, speech, folder.filePath(QStringLiteral("Vigiltide.Ini")));
+    frmMain w(clock, beeper, speech, sleep, folder.filePath(QStringLiteral("Vigiltide.Ini")));
     QCOMPARE(w.windowTitle(), QStringLiteral("Vigiltide"));
     QCOMPARE(w.statePanel()->text(), QStringLiteral("Stopped"));
     QCOMPARE(w.statusPanel()->text(), QString());
@@ -80,8 +81,9 @@ void TestMainWindow::realRunEndToEnd()
     clock.setLocal(local(10, 17, 45));
     FakeBeeper beeper;
     FakeSpeechProvider speech(std::make_unique<FakeSpeechEngine>());
+    FakeSleepInhibitor sleep;
     QTemporaryDir folder;
-    frmMain w(clock, beeper, speech, folder.filePath(QStringLiteral("Vigiltide.Ini")));
+    frmMain w(clock, beeper, speech, sleep, folder.filePath(QStringLiteral("Vigiltide.Ini")));
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
 
@@ -93,6 +95,8 @@ void TestMainWindow::realRunEndToEnd()
     QCOMPARE(w.windowTitle(), QStringLiteral("Timer 10:30"));
     QVERIFY(w.tick().isActive());
     QVERIFY(!w.grdTimer(0)->isEnabled());
+    QCOMPARE(sleep.reason,
+             QStringLiteral("Vigiltide alarm due at 10:30")); // no sleeping through it
 
     // The window's own one-second tick finds the alarm.
     clock.setLocal(local(10, 30, 0));
@@ -118,7 +122,9 @@ void TestMainWindow::realRunEndToEnd()
     QVERIFY(!message->isVisible());
     QCOMPARE(w.statusPanel()->text(), QStringLiteral("Timer 11:00"));
 
+    QCOMPARE(sleep.reason, QStringLiteral("Vigiltide alarm due at 11:00"));
     QTest::mouseClick(w.form().cmdStop, Qt::LeftButton);
+    QVERIFY(!sleep.isHeld());
     QCOMPARE(w.statePanel()->text(), QStringLiteral("Stopped"));
     QCOMPARE(w.statusPanel()->text(), QString());
     QVERIFY(!w.isMinimized());
@@ -133,8 +139,9 @@ void TestMainWindow::messageWindowStopEndsRun()
     clock.setLocal(local(6, 59, 58));
     FakeBeeper beeper;
     FakeSpeechProvider speech(std::make_unique<FakeSpeechEngine>());
+    FakeSleepInhibitor sleep;
     QTemporaryDir folder;
-    frmMain w(clock, beeper, speech, folder.filePath(QStringLiteral("Vigiltide.Ini")));
+    frmMain w(clock, beeper, speech, sleep, folder.filePath(QStringLiteral("Vigiltide.Ini")));
     w.show();
     w.form().cmbMode->setCurrentIndex(TimeMode);
     TableControl& time = *w.grdTimer(TimeMode);
@@ -158,8 +165,9 @@ void TestMainWindow::modeSwitchShowsTheOtherTable()
     FakeClock clock;
     FakeBeeper beeper;
     FakeSpeechProvider speech(std::make_unique<FakeSpeechEngine>());
+    FakeSleepInhibitor sleep;
     QTemporaryDir folder;
-    frmMain w(clock, beeper, speech, folder.filePath(QStringLiteral("Vigiltide.Ini")));
+    frmMain w(clock, beeper, speech, sleep, folder.filePath(QStringLiteral("Vigiltide.Ini")));
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.statusPanel()->setText(QStringLiteral("Interval Error, 0"));

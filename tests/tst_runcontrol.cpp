@@ -79,8 +79,10 @@ void TestRunControl::startShowsRunningState()
     QVERIFY(h.host.minimized);
     QVERIFY(h.host.tickEnabled);
     QVERIFY(h.run.isRunActive());
+    QCOMPARE(h.host.awakeFor, QStringLiteral("Vigiltide alarm due at 07:00"));
 
     QVERIFY(h.tickUntilAlarm(3600));
+    QVERIFY(!h.host.awakeFor.isEmpty()); // still held while the alarm shows
     QCOMPARE(h.host.messageCaption, QStringLiteral("Vigiltide - 07:00"));
     QVERIFY(!h.host.tickEnabled); // no second alarm over the first
     // Continue re-arms: next slot, new caption, tick restarted.
@@ -89,6 +91,9 @@ void TestRunControl::startShowsRunningState()
     h.run.TimerNext(1);
     QCOMPARE(h.host.caption, QStringLiteral("Timer 08:00"));
     QCOMPARE(h.host.tickStarts, starts + 1);
+    QCOMPARE(h.host.awakeFor, QStringLiteral("Vigiltide alarm due at 08:00"));
+    h.run.TimerStop();
+    QCOMPARE(h.host.awakeFor, QString());
 }
 
 void TestRunControl::lateAnswerSkipsToNextSlotOfOwnSeries()
@@ -254,6 +259,7 @@ void TestRunControl::controlStatesFollowTheRun()
     QCOMPARE(h.alarms(2), QStringList{"2027-01-15 10:30:00"});
     expectStopped();
     QCOMPARE(h.host.state, QStringLiteral("Done"));
+    QCOMPARE(h.host.awakeFor, QString()); // the machine may sleep again
 }
 
 void TestRunControl::startWithoutEnabledEntryIsDone()

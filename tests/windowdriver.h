@@ -9,9 +9,37 @@
 #include "fakespeech.h"
 #include "ui/main/frmMain.h"
 
+#include <QFileDialog>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+
+// Answers the next file dialog with a path, or cancels it with an empty one.
+inline void answerFileDialog(const QString& path)
+{
+    QTimer::singleShot(0, qApp, [path] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        if (path.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        dialog->selectFile(path);
+        // Saving over an existing file asks first; the answer is yes.
+        QTimer::singleShot(0, qApp, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->button(QMessageBox::Yes)->click();
+        });
+        static_cast<QDialog*>(dialog)->accept(); // as the dialog's own button does
+        if (dialog->isVisible()) {               // it refused the path: never leave a test hanging
+            qWarning("the file dialog did not take %s", qPrintable(path));
+            dialog->reject();
+        }
+    });
+}
 
 struct WindowDriver {
     QTemporaryDir folder; // the program folder of this window: its settings file lives here
@@ -19,6 +47,7 @@ struct WindowDriver {
     FakeBeeper beeper;
     FakeSpeechEngine* engine; // owned by the window once the provider hands it over
     FakeSpeechProvider speech;
+    FakeSleepInhibitor sleep;
     vt::frmMain window;
     bool active = false;
 
@@ -28,7 +57,7 @@ struct WindowDriver {
         std::unique_ptr<FakeSpeechEngine> fake = std::make_unique<FakeSpeechEngine>(),
         bool lateEngine = false, const QByteArray* settings = nullptr)
         : engine(fake.get()), speech(std::move(fake), lateEngine),
-          window((writeSettings(settings), clock), beeper, speech, settingsPath())
+          window((writeSettings(settings), clock), beeper, speech, sleep, settingsPath())
     {
         window.show();
         window.activateWindow();

@@ -44,8 +44,9 @@ int main(int argc, char* argv[])
     FakeBeeper beeper;
     FakeSpeechProvider speech(std::make_unique<FakeSpeechEngine>(QStringList{
         QStringLiteral("English (Great Britain)"), QStringLiteral("English (America)")}));
+    FakeSleepInhibitor sleep;
     QTemporaryDir programFolder; // the built-in schedule, not this machine's settings
-    vt::frmMain window(clock, beeper, speech,
+    vt::frmMain window(clock, beeper, speech, sleep,
                        programFolder.filePath(QStringLiteral("Vigiltide.Ini")));
     window.show();
     const Ui::frmMain& ui = window.form();

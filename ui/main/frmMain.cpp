@@ -32,9 +32,9 @@ void alignLabelWith(QLabel* label, const QWidget* partner)
 } // namespace
 
 frmMain::frmMain(const Clock& clock, Beeper& beeper, SpeechEngineProvider& speechProvider,
-                 const QString& defaultSettingsFile, QWidget* parent)
+                 SleepInhibitor& sleep, const QString& defaultSettingsFile, QWidget* parent)
     : QMainWindow(parent), m_images(enableCellImage(false), enableCellImage(true)),
-      m_run(*this, clock), m_beeper(beeper), m_speechProvider(speechProvider),
+      m_run(*this, clock), m_beeper(beeper), m_speechProvider(speechProvider), m_sleep(sleep),
       m_defaultSettingsFile(defaultSettingsFile)
 {
     ui.setupUi(this);
@@ -186,6 +186,15 @@ void frmMain::beep()
     m_beeper.beep();
 }
 
+void frmMain::alarmBeep()
+{
+    m_beeper.beep();
+    // The alarm still flashes; the status line says why it is silent.
+    const QString silence = m_beeper.silenceReason();
+    if (!silence.isEmpty())
+        setStatusText(QStringLiteral("Sound Error, ") + silence);
+}
+
 int frmMain::SoundMode() const
 {
     return ui.cmbSound->currentIndex();
@@ -241,6 +250,16 @@ void frmMain::showMessage(int messageId, const QString& message, ColorValue back
                           ColorValue foreColor)
 {
     messageForm().Start(messageId, message, backColor, foreColor);
+}
+
+void frmMain::keepAwake(const QString& why)
+{
+    m_sleep.inhibit(why);
+}
+
+void frmMain::allowSleep()
+{
+    m_sleep.release();
 }
 
 void frmMain::TimerNext(int iMessageId)

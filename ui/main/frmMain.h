@@ -6,6 +6,7 @@
 
 #include "core/picture.h"
 #include "core/runcontrol.h"
+#include "platform/sleepinhibitor.h"
 #include "settings/settings.h"
 #include "speech/beeper.h"
 #include "speech/speechengine.h"
@@ -42,7 +43,7 @@ class frmMain : public QMainWindow, private RunHost, public MessageHost
 public:
     // defaultSettingsFile: the settings file of start-up and File, Default.
     frmMain(const Clock& clock, Beeper& beeper, SpeechEngineProvider& speechProvider,
-            const QString& defaultSettingsFile, QWidget* parent = nullptr);
+            SleepInhibitor& sleep, const QString& defaultSettingsFile, QWidget* parent = nullptr);
     ~frmMain() override;
 
     // Answers from the message window, and the sounds it asks for.
@@ -52,6 +53,7 @@ public:
     void SpeechSpeak(const QString& sMessage, bool wait) override;
     void SpeechStop() override;
     void beep() override;
+    void alarmBeep() override;
 
     void ArrangeWindow() override;
     // Height in twips at which every row of the table shows, with 100 to spare.
@@ -94,6 +96,8 @@ private:
     void setStatusText(const QString& text) override;
     void setTickEnabled(bool enabled) override;
     void setMessageCaption(const QString& caption) override;
+    void keepAwake(const QString& why) override;
+    void allowSleep() override;
     void showMessage(int messageId, const QString& message, ColorValue backColor,
                      ColorValue foreColor) override;
 
@@ -163,6 +167,7 @@ private:
     RunControl m_run;
     Beeper& m_beeper;
     SpeechEngineProvider& m_speechProvider;
+    SleepInhibitor& m_sleep;
     std::unique_ptr<SpeechService> m_speech;
     std::unique_ptr<frmMessage> m_message;
     QPointer<QWidget> m_about;
