@@ -311,11 +311,16 @@ bool ProfileFile::save(const QString& path, QString* error) const
     if (QFileInfo(path).isDir())
         return fail(error, tr("%1 is a folder, so the settings cannot be saved there.").arg(shown));
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a short write (a full disk, a file-size limit) shows
+    // in write()'s count; buffered, it could pass unnoticed and be committed
+    // as a cut-off file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(error, tr("%1 cannot be written: %2").arg(shown, file.errorString()));
     const QByteArray bytes = toBytes();
     if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
+        const QString reason = file.error() == QFileDevice::NoError
+                                   ? tr("the disk is full or the file too large")
+                                   : file.errorString();
         file.cancelWriting();
         return fail(error, tr("%1 cannot be written: %2").arg(shown, reason));
     }

@@ -3,6 +3,8 @@
 // Beeper, so that it is audible on a desktop whose terminal bell is silent.
 #pragma once
 
+#include <QString>
+
 namespace vt
 {
 
@@ -12,6 +14,8 @@ public:
     virtual ~Beeper() = default;
     // One short beep; returns at once.
     virtual void beep() = 0;
+    // Why a beep cannot be heard (no sound output), or empty when it can.
+    virtual QString silenceReason() const { return QString(); }
 };
 
 } // namespace vt

@@ -100,14 +100,20 @@ void SpeechService::SpeechSpeak(const QString& sMessage, bool wait)
         fail(QStringLiteral("No Voice Components Installed"));
         return;
     }
-    // Text given while a reading goes on is dropped, not queued.
-    if (m_voice->runningState() != SpeechEngine::Done)
+    // Text given while a reading goes on is dropped, not queued. An engine
+    // that never finishes would leave the alarm silent: after a minute that
+    // counts as a failure, which beeps.
+    if (m_voice->runningState() != SpeechEngine::Done) {
+        if (m_reading.isValid() && m_reading.elapsed() > m_stuckAfterMs)
+            fail(QStringLiteral("Speak Error, ") + tr("the voice does not finish speaking"));
         return;
+    }
     if (m_controls.cmbSpeechEngine->count() == 0) {
         fail(QStringLiteral("No Voice Engines Installed"));
         return;
     }
     QString error;
+    m_reading.start();
     if (!m_voice->speak(sMessage, wait, &error))
         fail(QStringLiteral("Speak Error, ") + error);
 }

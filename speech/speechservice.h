@@ -7,6 +7,7 @@
 #include "core/validation.h"
 #include "speech/speechengine.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 
 #include <memory>
@@ -45,6 +46,8 @@ public:
     void SpeechRelease();
 
     bool hasVoice() const { return m_voice != nullptr; }
+    // How long a reading may go on before the engine counts as stuck.
+    void setStuckAfterMs(int ms) { m_stuckAfterMs = ms; }
     SpeechEngine* voice() const { return m_voice.get(); }
 
     static constexpr int kStopTimeoutMs = 5000;
@@ -59,6 +62,8 @@ private:
     SpeechControls m_controls;
     StatusReporter& m_reporter;
     std::unique_ptr<SpeechEngine> m_voice;
+    QElapsedTimer m_reading; // since the latest reading began
+    int m_stuckAfterMs = 60000;
 };
 
 } // namespace vt

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QAudioSink>
+#include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QMediaDevices>
 
@@ -108,6 +109,12 @@ ToneBeeper::~ToneBeeper()
 bool ToneBeeper::hasAudioOutput() const
 {
     return !QMediaDevices::defaultAudioOutput().isNull();
+}
+
+QString ToneBeeper::silenceReason() const
+{
+    return hasAudioOutput() ? QString()
+                            : QCoreApplication::translate("ToneBeeper", "no sound output");
 }
 
 void ToneBeeper::bell()

@@ -36,6 +36,7 @@ public:
     // False when the desktop has no sound output at all; beeps then go to the
     // system bell, which may well be silent.
     bool hasAudioOutput() const;
+    QString silenceReason() const override;
     // For tests and the status bar: beeps that went to the system bell, and
     // beeps dropped because the tone was still playing.
     int bellBeeps() const { return m_bellBeeps; }

@@ -17,31 +17,6 @@ using namespace vt;
 namespace
 {
 
-// Answers the next file dialog with a path, or cancels it with an empty one.
-void answerFileDialog(const QString& path)
-{
-    QTimer::singleShot(0, qApp, [path] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        if (path.isEmpty()) {
-            dialog->reject();
-            return;
-        }
-        dialog->selectFile(path);
-        // Saving over an existing file asks first; the answer is yes.
-        QTimer::singleShot(0, qApp, [] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-                box->button(QMessageBox::Yes)->click();
-        });
-        static_cast<QDialog*>(dialog)->accept(); // as the dialog's own button does
-        if (dialog->isVisible()) {               // it refused the path: never leave a test hanging
-            qWarning("the file dialog did not take %s", qPrintable(path));
-            dialog->reject();
-        }
-    });
-}
-
 void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);

@@ -106,7 +106,7 @@ void frmMessage::tmrTimer_Timer()
 
     switch (m_host.SoundMode()) {
     case 1:
-        m_host.beep();
+        m_host.alarmBeep();
         break;
     case 2:
         // Skipped by the speech service while the previous reading goes on,

@@ -27,6 +27,8 @@ public:
     virtual void SpeechSpeak(const QString& sMessage, bool wait) = 0;
     virtual void SpeechStop() = 0;
     virtual void beep() = 0;
+    // The alarm's own beep, which says so when it cannot be heard.
+    virtual void alarmBeep() { beep(); }
 };
 
 class frmMessage : public QWidget
