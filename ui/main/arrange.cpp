@@ -7,6 +7,7 @@
 #include "ui/main/frmMain.h"
 
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 
 namespace vt
@@ -40,7 +41,25 @@ void frmMain::ArrangeWindow()
         return;
     }
     TableControl& current = *m_grdTimer[mode];
+    int height = fitFrames(current);
+    // A long table would make the window taller than the screen: the window
+    // stops at the screen's edge and the table scrolls.
+    const QScreen* shownOn = screen();
+    const int frame = frameGeometry().height() - this->height();
+    const int room = shownOn ? shownOn->availableGeometry().height() - frame : height;
+    if (height > room) {
+        const int minimum = current.rowHeight(0) * 4; // header and three entries at least
+        current.resize(current.width(), qMax(minimum, current.height() - (height - room)));
+        height = fitFrames(current);
+    }
+    if (height != this->height())
+        resize(width(), height);
+}
 
+// Fits the table frame and the sound frame below it to the current table, and
+// gives the window height they need.
+int frmMain::fitFrames(TableControl& current)
+{
     // Table frame: equal margins of 60 in the window and 120 round the table.
     QGroupBox& frame = *ui.frmTimer;
     frame.resize(frame.width(), current.y() + current.height() + tw(60));
@@ -65,10 +84,7 @@ void frmMain::ArrangeWindow()
     const QWidget* menu = menuWidget();
     const int menuHeight =
         menu ? qMax(menu->heightForWidth(width()), menu->sizeHint().height()) : 0;
-    const int height =
-        menuHeight + sound.y() + sound.height() + tw(120) + ui.StatusBar->sizeHint().height();
-    if (height != this->height())
-        resize(width(), height);
+    return menuHeight + sound.y() + sound.height() + tw(120) + ui.StatusBar->sizeHint().height();
 }
 
 // The designed width leaves the message column partly hidden with today's

@@ -106,6 +106,7 @@ private:
     void connectTable(TableControl* table);
     void connectRowMenu();
     void fitWidthToColumns();
+    int fitFrames(TableControl& current);
     frmMessage& messageForm();
 
     void Form_Load();
