@@ -8,14 +8,21 @@ static void initResources()
     Q_INIT_RESOURCE(vigiltide);
 }
 
-namespace vt {
+namespace vt
+{
 
 QIcon programIcon()
 {
-    initResources();
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/vigiltide-%1.png").arg(size), QSize(size, size));
+    // Made once: every window asks for it.
+    static const QIcon icon = [] {
+        initResources();
+        QIcon made;
+        // The sizes a window's title, task bar and About box use; the larger
+        // ones are for the installed icon theme.
+        for (int size : {16, 24, 32, 48, 64})
+            made.addFile(QStringLiteral(":/icons/vigiltide-%1.png").arg(size), QSize(size, size));
+        return made;
+    }();
     return icon;
 }
 

@@ -6,6 +6,7 @@
 #include "core/clock.h"
 #include "tests/fakespeech.h"
 #include "ui/main/frmMain.h"
+#include "ui/message/frmMessage.h"
 
 #include <QApplication>
 #include <QDir>
@@ -57,5 +58,17 @@ int main(int argc, char* argv[])
     ui.cmbMode->setCurrentIndex(vt::IntervalMode);
     ui.cmbSound->setCurrentIndex(2);
     ok &= save(window, folder + QStringLiteral("/main-speech%1.png").arg(suffix));
+
+    // An alarm: the first entry, red on yellow after File, Default.
+    ui.cmbSound->setCurrentIndex(1);
+    ui.mnuFileDefault->trigger();
+    ui.cmdStart->click();
+    clock.setLocal(QDateTime(QDate(2027, 1, 15), QTime(11, 0, 0)));
+    QTimer::singleShot(1500, &app, &QApplication::quit); // the window's tick finds it
+    app.exec();
+    if (vt::frmMessage* message = window.messageWindow())
+        ok &= save(*message, folder + QStringLiteral("/alarm%1.png").arg(suffix));
+    else
+        ok = false;
     return ok ? 0 : 1;
 }

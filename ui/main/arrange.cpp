@@ -48,7 +48,8 @@ void frmMain::ArrangeWindow()
     const int frame = frameGeometry().height() - this->height();
     const int room = shownOn ? shownOn->availableGeometry().height() - frame : height;
     if (height > room) {
-        const int minimum = current.rowHeight(0) * 4; // header and three entries at least
+        // Header and three entries at least, or all of a shorter table.
+        const int minimum = qMin(current.height(), current.rowHeight(0) * 4);
         current.resize(current.width(), qMax(minimum, current.height() - (height - room)));
         height = fitFrames(current);
     }

@@ -118,7 +118,9 @@ void frmMain::Form_Load()
     // The engine may take seconds to list its voices; the window does not
     // wait for it, and the voices appear when it is ready.
     connect(&m_speechProvider, &SpeechEngineProvider::engineReady, this, &frmMain::engineReady);
-    m_speechProvider.start();
+    // Once the window is up: listing the voices keeps a processor busy for a
+    // while, and the first sight of the window should not share it.
+    QTimer::singleShot(0, this, [this] { m_speechProvider.start(); });
     SettingsDefault();
     SettingsLoad();
 }
