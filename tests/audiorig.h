@@ -22,6 +22,17 @@
 namespace vt
 {
 
+// Measured on the rig's null sink, whose monitor holds exact digital silence:
+// nothing played reads rms 0 and peak 0; the 150 ms beep in about 0.6 s of
+// recording reads rms about 0.14, peak 0.5; "Check the horizon" read by
+// espeak-ng, about 1.7 s recorded, reads rms about 0.13, peak near 1. The
+// limits leave a wide margin on both sides and still tell a sound from a
+// stray click.
+constexpr double kSilentPeak = 0.001;
+constexpr double kSilentRms = 0.001;
+constexpr double kAudiblePeak = 0.1;
+constexpr double kAudibleRms = 0.01;
+
 // What a recording held, in parts of full scale; negative when unmeasured.
 struct AudioLevels {
     double rms = -1.0;
@@ -36,6 +47,16 @@ inline QDebug operator<<(QDebug debug, const AudioLevels& levels)
     debug.nospace() << "AudioLevels(rms " << levels.rms << ", peak " << levels.peak << ", "
                     << levels.seconds << " s)";
     return debug;
+}
+
+inline bool isSilent(const AudioLevels& levels)
+{
+    return levels.peak < kSilentPeak && levels.rms < kSilentRms;
+}
+
+inline bool isAudible(const AudioLevels& levels)
+{
+    return levels.peak > kAudiblePeak && levels.rms > kAudibleRms;
 }
 
 class AudioRig
