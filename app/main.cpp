@@ -17,6 +17,9 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Vigiltide"));
     QApplication::setApplicationVersion(QStringLiteral("2.11"));
     QApplication::setWindowIcon(vt::programIcon());
+    // Lets Wayland compositors and docks match the windows to the installed
+    // menu entry, which carries the name and icon they show.
+    QGuiApplication::setDesktopFileName(QStringLiteral(VIGILTIDE_APP_ID));
 
     vt::SystemClock clock;
     vt::ToneBeeper beeper;
