@@ -45,6 +45,13 @@ void SetupTableColumns(int mode, TableControl& table)
                           templateWidthTwips(table, interval ? QStringLiteral("-Interval-")
                                                              : QStringLiteral("---Time---")));
     }
+    // The enable and options columns have no header text; screen readers say
+    // what their tool tips say.
+    table.setRow(0);
+    table.setCol(EnableColumn);
+    table.setCellAccessibleText(QStringLiteral("Enable/Disable"));
+    table.setCol(OptionsColumn);
+    table.setCellAccessibleText(QStringLiteral("Additional Options"));
     setHeader(table, MessageColumn, QStringLiteral("Message"));
     table.setColWidth(EnableColumn, templateWidthTwips(table, QStringLiteral("-----")));
     table.setColWidth(MessageColumn, templateWidthTwips(table, QString(34, QLatin1Char('X'))));
@@ -62,8 +69,13 @@ void FormatTableRow(TableControl& table, int row)
             table.setCellBackColor(table.BackColorFixed());
             table.setCellFontBold(true);
             table.setCellAlignment(Qt::AlignCenter);
+            table.setCellAccessibleText(TableControl::tr("Options"),
+                                        QStringLiteral("Click for Additional Options"));
         } else {
             table.setCellBackColor(table.BackColor());
+            // A new entry shows no picture and counts as disabled until clicked.
+            if (c == EnableColumn && table.CellPicture() == 0)
+                table.setCellEnableText(false);
         }
     }
 }

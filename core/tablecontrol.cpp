@@ -102,8 +102,11 @@ QString TableControl::Text() const
 
 void TableControl::setText(const QString& text)
 {
-    if (QTableWidgetItem* item = currentItem())
+    if (QTableWidgetItem* item = currentItem()) {
         item->setText(text);
+        if (m_row == 0)
+            updateColumnHeader(m_col);
+    }
 }
 
 ColorValue TableControl::CellBackColor() const
@@ -147,6 +150,34 @@ void TableControl::setCellPicture(const Picture& picture)
         return;
     item->setData(kPictureRole, qulonglong(picture.handle));
     item->setData(Qt::DecorationRole, picture.isNull() ? QVariant() : QVariant(picture.icon));
+    // Set here, with the picture, so that what is read can never disagree
+    // with what is shown, however the picture came to the cell.
+    const bool enabled =
+        m_images && !picture.isNull() && picture.handle == m_images->enabledImage().handle;
+    const bool disabled =
+        m_images && !picture.isNull() && picture.handle == m_images->disabledImage().handle;
+    if (enabled || disabled)
+        setCellEnableText(enabled);
+    else
+        setCellAccessibleText(QString());
+}
+
+void TableControl::setCellEnableText(bool enabled)
+{
+    setCellAccessibleText(enabled ? tr("Enabled") : tr("Disabled"),
+                          QStringLiteral("Enable/Disable"));
+}
+
+void TableControl::setCellAccessibleText(const QString& text, const QString& description)
+{
+    QTableWidgetItem* item = currentItem();
+    if (!item)
+        return;
+    item->setData(Qt::AccessibleTextRole, text.isEmpty() ? QVariant() : QVariant(text));
+    item->setData(Qt::AccessibleDescriptionRole,
+                  description.isEmpty() ? QVariant() : QVariant(description));
+    if (m_row == 0)
+        updateColumnHeader(m_col);
 }
 
 void TableControl::setCellAlignment(Qt::Alignment alignment)
@@ -306,6 +337,23 @@ void TableControl::updateRowHeights()
     const int height = qMax(fontMetrics().height(), 16) + 4;
     verticalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setDefaultSectionSize(height);
+}
+
+// Row 0 is drawn as an ordinary row, so the table's own header stays hidden;
+// screen readers still read it to name the column of a cell, so it carries
+// the same words as row 0.
+void TableControl::updateColumnHeader(int col)
+{
+    const QTableWidgetItem* header = cell(0, col);
+    if (!header)
+        return;
+    QString label = header->data(Qt::AccessibleTextRole).toString();
+    if (label.isEmpty())
+        label = header->text();
+    if (QTableWidgetItem* item = horizontalHeaderItem(col))
+        item->setText(label);
+    else
+        setHorizontalHeaderItem(col, new QTableWidgetItem(label));
 }
 
 void TableControl::trackMouse(const QMouseEvent* event)

@@ -41,7 +41,14 @@ public:
     void setCellForeColor(ColorValue color);
     // The handle of the cell's picture, 0 when it has none.
     quintptr CellPicture() const;
+    // The enable pictures of the image list also set what a screen reader
+    // says for the cell, "Enabled" or "Disabled"; any other picture clears it.
     void setCellPicture(const Picture& picture);
+    // What a screen reader says for the cell instead of its text, for cells
+    // whose text or picture means nothing read aloud; empty restores the text.
+    void setCellAccessibleText(const QString& text, const QString& description = QString());
+    // Reads an enable cell as "Enabled" or "Disabled", whatever it shows.
+    void setCellEnableText(bool enabled);
     void setCellAlignment(Qt::Alignment alignment);
     void setCellFontBold(bool bold);
 
@@ -101,6 +108,7 @@ private:
     void refreshAllColors();
     void updateRowHeights();
     void trackMouse(const QMouseEvent* event);
+    void updateColumnHeader(int col);
 
     int m_row = 0;
     int m_col = 0;

@@ -4,6 +4,8 @@
 #include "core/twips.h"
 #include "resources/images.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
@@ -17,18 +19,36 @@ namespace
 constexpr int kMajor = 2;
 constexpr int kMinor = 11;
 
+// A plain widget reads as a filler to screen readers; the box is a dialog and
+// should be announced as one when it opens.
+QAccessibleInterface* dialogInterface(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("vt::frmAbout") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Dialog);
+    return nullptr;
+}
+
+void installDialogRole()
+{
+    static const bool installed = (QAccessible::installFactory(dialogInterface), true);
+    Q_UNUSED(installed);
+}
+
 } // namespace
 
 frmAbout::frmAbout(QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint)
 {
+    // Before any part of the box is known to screen readers.
+    installDialogRole();
     ui.setupUi(this);
     applyDesignScale(*this);
     // A fixed dialog: the texts fit the designed box.
     setFixedSize(twipsToPixels(6105, *this), twipsToPixels(3060, *this));
     setAttribute(Qt::WA_DeleteOnClose);
     Form_Load();
+    describeControls();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
 }
@@ -54,6 +74,14 @@ void frmAbout::Form_Load()
                                  "It reminds; the watchkeeper keeps watch."));
     ui.picIcon->setPixmap(programIcon().pixmap(ui.picIcon->size()));
     fitTexts();
+}
+
+// The texts name themselves; only the picture needs words for screen readers.
+void frmAbout::describeControls()
+{
+    ui.picIcon->setAccessibleName(tr("Program icon"));
+    ui.lblDescription->setAccessibleDescription(tr("Version and purpose"));
+    ui.lblDisclaimer->setAccessibleDescription(tr("Credits"));
 }
 
 // The designed boxes were measured for a smaller font; with today's fonts a

@@ -24,6 +24,7 @@ public:
 private:
     void Form_Load();
     void fitTexts();
+    void describeControls();
 
     Ui::frmAbout ui;
 };

@@ -155,6 +155,9 @@ void frmMain::OpenCellEditor(TableControl& table, int& row, int& col)
     table.setRow(row);
     table.setCol(col);
     placeEditor(table);
+    // Screen readers name the editor after the column it edits.
+    if (const QTableWidgetItem* header = table.horizontalHeaderItem(col))
+        ui.txtTimer->setAccessibleName(header->text());
     ui.txtTimer->setText(table.Text());
     QPalette p = ui.txtTimer->palette();
     p.setColor(QPalette::Base, toQColor(table.CellBackColor(), table.palette()));

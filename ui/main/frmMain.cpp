@@ -29,6 +29,17 @@ void alignLabelWith(QLabel* label, const QWidget* partner)
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 
+// A label that names a control names it for screen readers too: the buddy
+// links the two, and the name is the label's words without the colon.
+void nameByLabel(QLabel* label, QWidget* control)
+{
+    label->setBuddy(control);
+    QString name = label->text().remove(QLatin1Char('&')).trimmed();
+    if (name.endsWith(QLatin1Char(':')))
+        name.chop(1);
+    control->setAccessibleName(name);
+}
+
 } // namespace
 
 frmMain::frmMain(const Clock& clock, Beeper& beeper, SpeechEngineProvider& speechProvider,
@@ -59,6 +70,7 @@ frmMain::frmMain(const Clock& clock, Beeper& beeper, SpeechEngineProvider& speec
         table->setImageList(&m_images);
     tmrTimer.setInterval(1000);
     setupStatusBar();
+    describeControls();
     connectControls();
     Form_Load();
     fitWidthToColumns();
@@ -93,6 +105,43 @@ void frmMain::setupStatusBar()
     m_status->setMinimumWidth(tw(1440));
     ui.StatusBar->addWidget(m_state);
     ui.StatusBar->addWidget(m_status, 1);
+}
+
+// Names and descriptions for screen readers. A fixed tool tip is the
+// description; the Speak button's tool tip names the message it reads and
+// changes, so it stays the button's description by default.
+void frmMain::describeControls()
+{
+    nameByLabel(ui.Label3, ui.cmbMode);
+    nameByLabel(ui.Label4, ui.cmbSound);
+    nameByLabel(ui.Label7, ui.cmbSpeechEngine);
+    nameByLabel(ui.Label8, ui.sldSpeechRate);
+    nameByLabel(ui.Label10, ui.sldSpeechVolume);
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             ui.cmbMode, ui.chkIntervalRound, ui.cmdStart, ui.cmdStop, ui.cmbSound,
+             ui.cmbSpeechEngine, ui.sldSpeechRate, ui.sldSpeechVolume})
+        control->setAccessibleDescription(control->toolTip());
+    // The numbers beside the sliders only repeat the sliders' values.
+    ui.lblSpeechRate->setAccessibleName(tr("Rate value"));
+    ui.lblSpeechVolume->setAccessibleName(tr("Volume value"));
+
+    // The tables' tool tips follow the mouse; keyboard users hear how to work them.
+    m_grdTimer[IntervalMode]->setAccessibleName(tr("Interval alarms"));
+    m_grdTimer[TimeMode]->setAccessibleName(tr("Time alarms"));
+    for (TableControl* table : m_grdTimer)
+        table->setAccessibleDescription(
+            tr("Enter or Space edits a cell or switches an entry on or off; the Menu key "
+               "opens the row commands"));
+    // Renamed after the column of each cell it edits.
+    ui.txtTimer->setAccessibleName(tr("Cell"));
+
+    // The status panels are named for what they report; the report itself is
+    // their description, kept current by setStateText and setStatusText.
+    m_state->setAccessibleName(tr("Run state"));
+    m_state->setAccessibleDescription(m_state->text());
+    m_status->setAccessibleName(tr("Status"));
+    m_status->setAccessibleDescription(m_status->text());
+    ui.StatusBar->setAccessibleName(tr("Status bar"));
 }
 
 void frmMain::connectControls()
@@ -176,11 +225,13 @@ void frmMain::restoreWindow()
 void frmMain::setStateText(const QString& text)
 {
     m_state->setText(text);
+    m_state->setAccessibleDescription(text);
 }
 
 void frmMain::setStatusText(const QString& text)
 {
     m_status->setText(text);
+    m_status->setAccessibleDescription(text);
 }
 
 void frmMain::beep()

@@ -102,6 +102,7 @@ private:
                      ColorValue foreColor) override;
 
     void setupStatusBar();
+    void describeControls();
     void connectControls();
     void connectTable(TableControl* table);
     void connectRowMenu();

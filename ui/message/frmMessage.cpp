@@ -3,6 +3,8 @@
 
 #include "core/twips.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -11,11 +13,34 @@
 namespace vt
 {
 
+namespace
+{
+
+// Screen readers read an alert out whole as it appears, as they do a message
+// box. No widget property gives a window that role, so the message window
+// gets its own accessible interface; all else is as for any widget.
+QAccessibleInterface* alertInterface(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("vt::frmMessage") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::AlertMessage);
+    return nullptr;
+}
+
+void installAlertRole()
+{
+    static const bool installed = (QAccessible::installFactory(alertInterface), true);
+    Q_UNUSED(installed);
+}
+
+} // namespace
+
 frmMessage::frmMessage(MessageHost& host, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_host(host)
 {
+    // Before any part of the window is known to screen readers.
+    installAlertRole();
     ui.setupUi(this);
     QFont font = ui.lblMessage->font();
     font.setPointSizeF(13.5);
@@ -28,6 +53,22 @@ frmMessage::frmMessage(MessageHost& host, QWidget* parent)
     connect(ui.cmdOk, &QPushButton::clicked, this, &frmMessage::cmdOk_Click);
     connect(ui.cmdCancel, &QPushButton::clicked, this, &frmMessage::cmdCancel_Click);
     connect(&tmrTimer, &QTimer::timeout, this, &frmMessage::tmrTimer_Timer);
+    describeControls();
+}
+
+void frmMessage::describeControls()
+{
+    ui.cmdOk->setAccessibleDescription(tr("Silences this alarm; the run goes on"));
+    ui.cmdCancel->setAccessibleDescription(tr("Silences this alarm and stops the run"));
+    ui.lblMessage->setAccessibleDescription(tr("Alarm message"));
+}
+
+// Asks screen readers to read the alert now rather than when they next look;
+// the message is the window's description, so it is what they read.
+void frmMessage::announce()
+{
+    QAccessibleEvent alert(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 int frmMessage::tw(int twips) const
@@ -45,6 +86,7 @@ void frmMessage::Start(int MessageId, const QString& sMessage, ColorValue BackCo
 
     QLabel& label = *ui.lblMessage;
     label.setText(sMessage);
+    setAccessibleDescription(sMessage);
     showColors(BackColor, ForeColor);
     label.adjustSize();
 
@@ -57,6 +99,7 @@ void frmMessage::Start(int MessageId, const QString& sMessage, ColorValue BackCo
     raise();
     activateWindow();
     ui.cmdOk->setFocus(Qt::OtherFocusReason);
+    announce();
     tmrTimer.start();
 }
 

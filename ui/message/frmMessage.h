@@ -64,6 +64,8 @@ private:
     void showColors(ColorValue back, ColorValue fore);
     void placeForMessage();
     void sendKeystroke();
+    void describeControls();
+    void announce();
     int tw(int twips) const;
 
     Ui::frmMessage ui;
