@@ -124,8 +124,7 @@ QString readBack(QString value, bool windows1252)
 // spelt in an INI line and are only checked for not faulting.
 bool writableSection(const QString& s)
 {
-    return !s.contains(u']') && !s.contains(u'\n') && !s.contains(u'\r') &&
-           trimmedBlanks(s) == s;
+    return !s.contains(u']') && !s.contains(u'\n') && !s.contains(u'\r') && trimmedBlanks(s) == s;
 }
 
 bool writableKey(const QString& k)
@@ -152,6 +151,9 @@ void appendOnce(QStringList& list, const QString& s, qsizetype limit)
         list.append(s);
 }
 
+// The first sections of Names are the real ones.
+constexpr qsizetype RealSections = 4;
+
 struct Names {
     QStringList sections;
     QStringList keys;
@@ -163,17 +165,16 @@ struct Names {
 Names namesIn(const QString& text)
 {
     Names names;
-    for (const QString& s : {QStringLiteral("Interval"), QStringLiteral("Time"),
-                             QStringLiteral("Timer"), QStringLiteral("timer")})
-        names.sections.append(s);
+    names.sections = {QStringLiteral("Interval"), QStringLiteral("Time"), QStringLiteral("Timer"),
+                      QStringLiteral("timer")};
     for (const QString& k :
          {QStringLiteral("Count"), QStringLiteral("Round"), QStringLiteral("Mode"),
           QStringLiteral("Sound"), QStringLiteral("Speech Engine"), QStringLiteral("Speech Rate"),
-          QStringLiteral("Speech Volume"), QStringLiteral("#1 Enabled"), QStringLiteral("#1 Interval"),
-          QStringLiteral("#1 Time"), QStringLiteral("#1 Message Text"),
-          QStringLiteral("#1 Message Fore Color"), QStringLiteral("#1 Message Back Color"),
-          QStringLiteral("#2 Enabled"), QStringLiteral("#10 Message Text"),
-          QStringLiteral("#1000 Interval")})
+          QStringLiteral("Speech Volume"), QStringLiteral("#1 Enabled"),
+          QStringLiteral("#1 Interval"), QStringLiteral("#1 Time"),
+          QStringLiteral("#1 Message Text"), QStringLiteral("#1 Message Fore Color"),
+          QStringLiteral("#1 Message Back Color"), QStringLiteral("#2 Enabled"),
+          QStringLiteral("#10 Message Text"), QStringLiteral("#1000 Interval")})
         names.keys.append(k);
 
     const QStringList lines = text.split(u'\n');
@@ -259,10 +260,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Changes with names that can be written: replacing a value (taken from
     // the input, or made awkward on purpose), adding a key to a section and
     // adding a section, the way the settings are saved.
+    //
+    // The input's first byte chooses which of them happen, so that the input
+    // decides everything that is written: bits 0-1 how many keys change (every
+    // one up to every fourth), bit 2 whether the awkward values are used, bit 3
+    // whether the real sections change too, bit 4 whether every section gets
+    // a new key and bit 5 whether a new section and the real message key are
+    // written.
+    const uint flags = size > 0 ? data[0] : 0xFF;
     QStringList values = names.values;
-    values << QString() << QStringLiteral("  \"quoted\"  ") << QStringLiteral("'a;b' \"c\"")
-           << QStringLiteral("two\r\nlines\rand\nmore") << QStringLiteral("\"")
-           << QStringLiteral("caf\u00E9 \u20AC \u2603 \U0001F600") << QString(3000, u'x');
+    if ((flags & 0x04) || values.isEmpty()) {
+        values << QString() << QStringLiteral("  \"quoted\"  ") << QStringLiteral("'a;b' \"c\"")
+               << QStringLiteral("two\r\nlines\rand\nmore") << QStringLiteral("\"")
+               << QStringLiteral("caf\u00E9 \u20AC \u2603 \U0001F600") << QString(3000, u'x');
+    }
     ProfileFile changed = profile;
     QHash<QString, Lookup> set;
     const auto setValue = [&](const QString& section, const QString& key, const QString& value) {
@@ -273,31 +284,40 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                   QLatin1String(", expected ") + expected);
         set.insert(entryName(section, key), {section, key, expected});
     };
-    qsizetype pick = qsizetype(size);
-    const auto nextValue = [&] { return values.at(pick++ % values.size()); };
-    int changes = 0;
-    for (const QString& section : names.sections) {
+    // Each value is picked by a byte of the input, from its end backwards.
+    size_t pick = 0;
+    const auto nextValue = [&] {
+        const size_t byte = size > 0 ? data[size - 1 - pick++ % size] : pick++;
+        return values.at(qsizetype(byte) % values.size());
+    };
+    const uint step = flags % 4 + 1;
+    uint changes = 0;
+    for (qsizetype i = (flags & 0x08) ? 0 : RealSections; i < names.sections.size(); ++i) {
+        const QString& section = names.sections.at(i);
         if (!writableSection(section))
             continue;
         for (const QString& key : names.keys) {
-            if (writableKey(key) && (pick + changes) % 3 == 0)
+            if (writableKey(key) && changes++ % step == 0)
                 setValue(section, key, nextValue());
-            ++changes;
         }
-        setValue(section, QStringLiteral("Fuzz Added Key"), nextValue());
+        if (flags & 0x10)
+            setValue(section, QStringLiteral("Fuzz Added Key"), nextValue());
     }
-    setValue(QStringLiteral("Fuzz New Section"), QStringLiteral("Count"), nextValue());
-    setValue(QStringLiteral("Interval"), QStringLiteral("#1 Message Text"), nextValue());
-    setValue(QStringLiteral("interval"), QStringLiteral("#1 MESSAGE TEXT"), nextValue());
+    if (flags & 0x20) {
+        setValue(QStringLiteral("Fuzz New Section"), QStringLiteral("Count"), nextValue());
+        setValue(QStringLiteral("Interval"), QStringLiteral("#1 Message Text"), nextValue());
+        setValue(QStringLiteral("interval"), QStringLiteral("#1 MESSAGE TEXT"), nextValue());
+    }
 
     // What is read after the changes is what the written file reads, and
     // nothing else changed.
     const QByteArray written = changed.toBytes();
     const ProfileFile reread = ProfileFile::fromBytes(written);
     for (const Lookup& l : set) {
-        check(reread.value(l.section, l.key) == l.value, "a value set reads otherwise from the file",
-              pair(l.section, l.key) + QLatin1String(" = ") + shown(reread.value(l.section, l.key)) +
-                  QLatin1String(", expected ") + shown(l.value));
+        check(
+            reread.value(l.section, l.key) == l.value, "a value set reads otherwise from the file",
+            pair(l.section, l.key) + QLatin1String(" = ") + shown(reread.value(l.section, l.key)) +
+                QLatin1String(", expected ") + shown(l.value));
     }
     for (const Lookup& l : before) {
         if (set.contains(entryName(l.section, l.key)))
@@ -306,12 +326,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
               pair(l.section, l.key));
         check(reread.value(l.section, l.key) == l.value,
               "another value reads otherwise from the changed file",
-              pair(l.section, l.key) + QLatin1String(" = ") + shown(reread.value(l.section, l.key)) +
-                  QLatin1String(", expected ") + shown(l.value));
+              pair(l.section, l.key) + QLatin1String(" = ") +
+                  shown(reread.value(l.section, l.key)) + QLatin1String(", expected ") +
+                  shown(l.value));
     }
 
-    // Line breaks follow the file: none of CR in a file that had none, and
-    // CR LF throughout in a file that had only those.
+    // Line breaks follow the file: no CR in a file that had none, and CR LF
+    // throughout in a file that had only those.
     const QByteArrayView writtenBody =
         QByteArrayView(written).sliced(written.startsWith(Bom) ? Bom.size() : 0);
     if (!body.contains('\r'))
@@ -329,7 +350,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Names that cannot be spelt in the file must still not fault, and are
     // found again before the file is written.
     ProfileFile odd = profile;
-    for (qsizetype i = 0; i < names.sections.size() && i < 4; ++i) {
+    const qsizetype fromInput = qMax(RealSections, names.sections.size() - 4);
+    for (qsizetype i = names.sections.size() - 1; i >= fromInput; --i) {
         const QString& section = names.sections.at(i);
         for (qsizetype j = names.keys.size() - 1; j >= 0 && j >= names.keys.size() - 4; --j) {
             const QString& key = names.keys.at(j);

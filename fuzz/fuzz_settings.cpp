@@ -66,8 +66,8 @@ struct Controls {
         volume.setRange(0, 100);
         interval.setImageList(&images);
         time.setImageList(&images);
-        c = SettingsControls{{&interval, &time}, &round, &mode, &sound, &voices,
-                             &rate,          &volume, &speak};
+        c = SettingsControls{
+            {&interval, &time}, &round, &mode, &sound, &voices, &rate, &volume, &speak};
         if (!dir.isValid())
             fail("no temporary folder", dir.errorString());
     }
@@ -126,8 +126,7 @@ void checkBounds(Controls& k, const char* when)
               QString::fromLatin1(when) + QLatin1String(": ") + QString::number(table->Rows()));
     }
     check(k.mode.currentIndex() >= 0 && k.mode.currentIndex() <= 1, "no timer mode chosen", when);
-    check(k.sound.currentIndex() >= 0 && k.sound.currentIndex() <= 2, "no sound mode chosen",
-          when);
+    check(k.sound.currentIndex() >= 0 && k.sound.currentIndex() <= 2, "no sound mode chosen", when);
 }
 
 bool isBlank(QChar c)
@@ -167,9 +166,8 @@ void checkSame(const State& saved, const State& loaded, bool texts, const char* 
         for (qsizetype r = 0; r < saved.tables[t].size(); ++r) {
             const Row& a = saved.tables[t][r];
             const Row& b = loaded.tables[t][r];
-            const QString where =
-                w + QLatin1String(", table ") + QString::number(t) + QLatin1String(" entry ") +
-                QString::number(r + 1);
+            const QString where = w + QLatin1String(", table ") + QString::number(t) +
+                                  QLatin1String(" entry ") + QString::number(r + 1);
             check(a.enabled == b.enabled, "an entry's enabled state changed", where);
             check(a.entry.foreColor == b.entry.foreColor, "an entry's text colour changed", where);
             check(a.entry.backColor == b.entry.backColor, "an entry's back colour changed", where);
@@ -184,8 +182,8 @@ void checkSame(const State& saved, const State& loaded, bool texts, const char* 
             }
         }
     }
-    check(saved.round == loaded.round && saved.tristate == loaded.tristate,
-          "Top of Hour changed", w);
+    check(saved.round == loaded.round && saved.tristate == loaded.tristate, "Top of Hour changed",
+          w);
     check(saved.mode == loaded.mode, "the timer mode changed", w);
     check(saved.sound == loaded.sound, "the sound mode changed", w);
     check(saved.voice == loaded.voice, "the voice changed", w);

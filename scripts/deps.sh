@@ -9,6 +9,8 @@ packages=(
   qt6-speech-speechd-plugin qt6-speech-flite-plugin
   speech-dispatcher speech-dispatcher-espeak-ng
   pulseaudio pulseaudio-utils sox dbus-daemon
+  desktop-file-utils appstream dpkg-dev file
+  xvfb at-spi2-core python3-gi gir1.2-atspi-2.0
 )
 
 missing=()

@@ -274,7 +274,12 @@ QByteArray ProfileFile::toBytes() const
         for (const Line& line : m_sections.at(i).lines)
             write(line);
     }
-    const QByteArray body = m_windows1252 ? encodeCp1252(text) : text.toUtf8();
+    QByteArray body = m_windows1252 ? encodeCp1252(text) : text.toUtf8();
+    // Only bytes that are not UTF-8 mark a Windows-1252 file. Once changes have
+    // replaced the last of them, the file would be read back as UTF-8 with its
+    // letters changed ("Ã©" as "é"), so it is written as UTF-8, which holds them.
+    if (m_windows1252 && body.isValidUtf8())
+        body = text.toUtf8();
     return m_bom ? Utf8Bom + body : body;
 }
 

@@ -48,7 +48,8 @@ public:
     void setValue(const QString& section, const QString& key, const QString& value);
 
     // The whole file: UTF-8 or Windows-1252 and CRLF or LF as it was read (a
-    // new profile is UTF-8 with LF), ending with a line break.
+    // new profile is UTF-8 with LF), ending with a line break. A Windows-1252
+    // file whose changed bytes would all read as UTF-8 is written as UTF-8.
     QByteArray toBytes() const;
 
     // Replaces the file at path all at once, through a temporary file in the
