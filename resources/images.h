@@ -4,7 +4,8 @@
 
 #include <QIcon>
 
-namespace vt {
+namespace vt
+{
 
 QIcon programIcon();
 QIcon enableCellImage(bool enabled);

@@ -90,21 +90,6 @@ QStringList rowTexts(TableControl* table, int row)
     return texts;
 }
 
-void fireTick(const QTimer& timer)
-{
-    QMetaObject::invokeMethod(const_cast<QTimer*>(&timer), "timeout");
-}
-
-// Raises the first alarm of the built-in schedule (row 1, due at 11:00).
-frmMessage* raiseAlarm(WindowDriver& d)
-{
-    d.clock.setLocal(QDateTime(QDate(2027, 1, 15), QTime(10, 59, 59)));
-    QTest::mouseClick(d.ui().cmdStart, Qt::LeftButton);
-    d.clock.setLocal(QDateTime(QDate(2027, 1, 15), QTime(11, 0, 0)));
-    fireTick(d.window.tick());
-    return d.window.messageWindow();
-}
-
 class SilentHost : public MessageHost
 {
 public:
@@ -356,7 +341,7 @@ void TestAccessibility::alarmIsAnnouncedWhenItAppears()
     REQUIRE_EVENTS();
     WindowDriver d;
     g_events.clear();
-    frmMessage* w = raiseAlarm(d);
+    frmMessage* w = d.raiseAlarm();
     QVERIFY(w && w->isVisible());
     const QString message = QStringLiteral("Time's Up, Check Log");
     QCOMPARE(w->form().lblMessage->text(), message);

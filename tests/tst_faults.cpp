@@ -24,21 +24,6 @@ using namespace vt;
 namespace
 {
 
-void fireTick(const QTimer& timer)
-{
-    QMetaObject::invokeMethod(const_cast<QTimer*>(&timer), "timeout");
-}
-
-// Raises the first alarm of the built-in schedule (row 1, due at 11:00).
-frmMessage* raiseAlarm(WindowDriver& d)
-{
-    d.clock.setLocal(QDateTime(QDate(2027, 1, 15), QTime(10, 59, 59)));
-    QTest::mouseClick(d.ui().cmdStart, Qt::LeftButton);
-    d.clock.setLocal(QDateTime(QDate(2027, 1, 15), QTime(11, 0, 0)));
-    fireTick(d.window.tick());
-    return d.window.messageWindow();
-}
-
 void saveAs(WindowDriver& d, const QString& path)
 {
     answerFileDialog(path);
@@ -111,7 +96,7 @@ void TestFaults::noSoundOutputStillFlashesAndSaysWhy()
 {
     WindowDriver d;
     d.beeper.silence = QStringLiteral("no sound output");
-    frmMessage* message = raiseAlarm(d);
+    frmMessage* message = d.raiseAlarm();
     QVERIFY(message && message->isVisible());
     const ColorValue before = message->shownBackColor();
     fireTick(message->tick());
@@ -124,7 +109,7 @@ void TestFaults::speechFailingMidRunFallsBackToBeep()
 {
     WindowDriver d;
     d.ui().cmbSound->setCurrentIndex(2);
-    frmMessage* message = raiseAlarm(d);
+    frmMessage* message = d.raiseAlarm();
     fireTick(message->tick());
     QCOMPARE(d.engine->spoken.size(), 1);
     QCOMPARE(d.beeper.beeps, 0);

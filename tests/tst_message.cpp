@@ -50,12 +50,6 @@ void startAlarm(frmMessage& w, int id, const QString& text, ColorValue back, Col
     QVERIFY(QTest::qWaitForWindowActive(&w));
 }
 
-void fireTick(const QTimer& timer)
-{
-    QVERIFY(timer.isActive());
-    QMetaObject::invokeMethod(const_cast<QTimer*>(&timer), "timeout");
-}
-
 // A message whose label is the widest that is still at most the given twips.
 QString messageUpTo(const frmMessage& w, int twips)
 {

@@ -36,7 +36,7 @@ void TestScale::thousandEntries()
     // Every entry falls due at midnight: one alarm after another, row by row.
     d.clock.setLocal(QDateTime(QDate(2027, 1, 16), QTime(0, 0, 0)));
     for (int row = 1; row <= kEntries; ++row) {
-        QMetaObject::invokeMethod(const_cast<QTimer*>(&d.window.tick()), "timeout");
+        fireTick(d.window.tick());
         frmMessage* message = d.window.messageWindow();
         QVERIFY(message && message->isVisible());
         QCOMPARE(message->messageId(), row);

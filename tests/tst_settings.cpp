@@ -264,7 +264,7 @@ void TestSettings::defaultDuringRunStopsIt()
     d.clock.setLocal(QDateTime(QDate(2027, 1, 15), QTime(10, 59, 59)));
     QTest::mouseClick(d.ui().cmdStart, Qt::LeftButton);
     d.clock.setLocal(QDateTime(QDate(2027, 1, 15), QTime(11, 0, 0)));
-    QMetaObject::invokeMethod(const_cast<QTimer*>(&d.window.tick()), "timeout");
+    fireTick(d.window.tick());
     QVERIFY(d.window.messageWindow()->isVisible());
     d.ui().mnuFileDefault->trigger();
     QVERIFY(!d.window.messageWindow()->isVisible());

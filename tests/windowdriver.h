@@ -41,6 +41,13 @@ inline void answerFileDialog(const QString& path)
     });
 }
 
+// Fires a running timer's tick now, as a second passing would.
+inline void fireTick(const QTimer& timer)
+{
+    QVERIFY(timer.isActive());
+    QMetaObject::invokeMethod(const_cast<QTimer*>(&timer), "timeout");
+}
+
 struct WindowDriver {
     QTemporaryDir folder; // the program folder of this window: its settings file lives here
     vt::FakeClock clock;
@@ -144,6 +151,16 @@ struct WindowDriver {
         table().setCol(vt::MessageColumn);
         table().setCellBackColor(back);
         table().setCellForeColor(fore);
+    }
+
+    // Raises the first alarm of the built-in schedule (row 1, due at 11:00).
+    vt::frmMessage* raiseAlarm()
+    {
+        clock.setLocal(QDateTime(QDate(2027, 1, 15), QTime(10, 59, 59)));
+        QTest::mouseClick(ui().cmdStart, Qt::LeftButton);
+        clock.setLocal(QDateTime(QDate(2027, 1, 15), QTime(11, 0, 0)));
+        fireTick(window.tick());
+        return window.messageWindow();
     }
 
     // Sets an entry's cells directly, for arranging a case.
