@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Fuzz target for the settings file layer: any bytes must read, answer
-// lookups, take changes and be written back without a fault, and what is read
-// after a change must be what the written file reads.
+// Fuzz target for reading, changing and writing the settings file's bytes.
 #include "settings/profilefile.h"
 
 #include <QByteArray>
@@ -230,6 +228,9 @@ void checkRoundTrip(const QByteArray& bytes, const ProfileFile& profile)
 
 } // namespace vt
 
+// Any bytes must read, answer lookups, take changes and be written back
+// without a fault, and what is read after a change must be what the written
+// file reads.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace vt;

@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Fuzz target for loading a settings file into the real controls: any file
-// loads without a fault, keeps the tables within their bounds, and what is
-// then saved loads again cleanly into the same state.
+// Fuzz target for loading and saving a settings file with the real controls.
 #include "core/alarmtable.h"
 #include "core/picture.h"
 #include "core/tablecontrol.h"
@@ -222,6 +220,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     return 0;
 }
 
+// Any file loads without a fault and keeps the tables within their bounds,
+// and what is then saved loads again cleanly into the same state.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace vt;

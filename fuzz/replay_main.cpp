@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Runs a fuzz target over saved inputs without libFuzzer, so that the seed
-// corpus and every crasher found stay tested with any compiler.
+// Runs a fuzz target over saved inputs, without libFuzzer and with any compiler.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
