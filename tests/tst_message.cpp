@@ -198,11 +198,7 @@ void TestMessage::answersDismissAndReport()
 void TestMessage::closeActsAsContinueAndWindowIsReused()
 {
     WindowDriver d;
-    d.clock.setLocal(QDateTime(QDate(2027, 1, 15), QTime(10, 59, 58)));
-    QTest::mouseClick(d.ui().cmdStart, Qt::LeftButton);
-    d.clock.setLocal(QDateTime(QDate(2027, 1, 15), QTime(11, 0, 0)));
-    fireTick(d.window.tick());
-    frmMessage* message = d.window.messageWindow();
+    frmMessage* message = d.raiseAlarm();
     QVERIFY(message && message->isVisible());
     QCOMPARE(message->messageId(), 1); // 60 and 15 both due: the lower row
     QCOMPARE(message->windowTitle(), QStringLiteral("Vigiltide - 11:00"));

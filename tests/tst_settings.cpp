@@ -261,11 +261,7 @@ void TestSettings::cancelledDialogsChangeNothing()
 void TestSettings::defaultDuringRunStopsIt()
 {
     WindowDriver d;
-    d.clock.setLocal(QDateTime(QDate(2027, 1, 15), QTime(10, 59, 59)));
-    QTest::mouseClick(d.ui().cmdStart, Qt::LeftButton);
-    d.clock.setLocal(QDateTime(QDate(2027, 1, 15), QTime(11, 0, 0)));
-    fireTick(d.window.tick());
-    QVERIFY(d.window.messageWindow()->isVisible());
+    QVERIFY(d.raiseAlarm()->isVisible());
     d.ui().mnuFileDefault->trigger();
     QVERIFY(!d.window.messageWindow()->isVisible());
     QCOMPARE(d.window.statePanel()->text(), QStringLiteral("Stopped"));
