@@ -79,7 +79,9 @@ DateValue RunControl::DueTime(int row) const
 
 DateValue RunControl::NextDue() const
 {
-    return m_clock.toLocal(m_nextDue);
+    // Before the first arming there is no next alarm: the zero date value,
+    // whatever the time zone.
+    return m_nextDue == kNever ? 0.0 : m_clock.toLocal(m_nextDue);
 }
 
 bool RunControl::FiredFlag(int row) const
@@ -188,21 +190,14 @@ bool RunControl::advanceEntry(TableControl& table, int mode, int row, int iMessa
         }
         pending = step.has_value();
     } else if (mode == TimeMode) {
-        // At Start an entry due this very second is still to be shown; only an
-        // answered alarm moves it on. Otherwise it would count as fired unseen.
-        auto passed = [&] { return iMessageId == -1 ? due < now : due <= now; };
-        const std::optional<int> timeOfDay = readTimeOfDay(ScheduleText(table, row));
-        if (due != kNever && passed() && timeOfDay) {
-            // The next day the local clock shows it, once: a fall-back night's
-            // repeated hour does not bring it back.
-            QDate date = localDate(zone, due);
-            while (passed()) {
-                date = date.addDays(1);
-                due = timeOfDayOn(zone, date, *timeOfDay);
-            }
+        // Only the answered entry has been seen; every other one that fell
+        // due meanwhile (a late answer, a sleep) keeps its due time, so the
+        // ticks show it next. Each entry shows once per run.
+        if (row == iMessageId)
             m_fired[row] = true;
-        }
-        pending = !m_fired[row];
+        pending = !m_fired[row] && due != kNever;
+        if (!pending)
+            return false;
     }
     // On equal due times the earlier row keeps its place.
     if (due < m_nextDue)
@@ -305,13 +300,26 @@ void RunControl::CheckDueAlarms()
     const qint64 now = m_clock.nowSeconds();
     if (followClockCorrection(*table, m_host.timerMode(), now))
         showNextDue(*table);
-    const int rows = servedRows(*table);
+    const int row = dueRow(*table, m_host.timerMode(), now);
+    if (row > 0)
+        fire(*table, row);
+}
+
+int RunControl::dueRow(TableControl& table, int mode, qint64 now) const
+{
+    // Due Interval entries fire in row order; Time entries that fell due
+    // together (a late answer, a sleep) in the order they fell due.
+    int chosen = -1;
+    const int rows = servedRows(table);
     for (int r = 1; r < rows; ++r) {
-        if (now >= m_due[r] && IsEntryEnabled(*table, r, EnableColumn)) {
-            fire(*table, r);
-            return;
-        }
+        if (now < m_due[r] || m_fired[r] || !IsEntryEnabled(table, r, EnableColumn))
+            continue;
+        if (mode != TimeMode)
+            return r;
+        if (chosen < 0 || m_due[r] < m_due[chosen])
+            chosen = r;
     }
+    return chosen;
 }
 
 void RunControl::fire(TableControl& table, int row)

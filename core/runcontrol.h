@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <array>
+#include <limits>
 #include <vector>
 
 class QPushButton;
@@ -98,6 +99,8 @@ private:
     bool followClockCorrection(TableControl& table, int mode, qint64 now);
     void showNextDue(TableControl& table);
     int servedRows(const TableControl& table) const;
+    // The entry the tick shows now, or -1.
+    int dueRow(TableControl& table, int mode, qint64 now) const;
     void fire(TableControl& table, int row);
 
     RunHost& m_host;
@@ -107,7 +110,7 @@ private:
     // local clock does; they are shown and aligned in local time.
     std::vector<qint64> m_due;
     std::vector<bool> m_fired;
-    qint64 m_nextDue = 0;
+    qint64 m_nextDue = std::numeric_limits<qint64>::max(); // none before the first arming
     qint64 m_wallMinusMonotonicMs = 0;
 };
 
