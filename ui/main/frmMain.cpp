@@ -183,7 +183,9 @@ int frmMain::timerMode() const
 
 bool frmMain::intervalRound() const
 {
-    return ui.chkIntervalRound->isChecked();
+    // A greyed box (Round=2 in the file) counts as not ticked: isChecked()
+    // would say yes to it.
+    return ui.chkIntervalRound->checkState() == Qt::Checked;
 }
 
 TableControl* frmMain::timerTable(int mode)
