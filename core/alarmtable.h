@@ -16,6 +16,10 @@ class TableControl;
 
 enum TimerMode : int { IntervalMode = 0, TimeMode = 1 };
 
+// The most entries a table holds: Insert stops there and loading accepts up to
+// there, so every table the program saves loads back.
+inline constexpr int kMaxEntries = 1000;
+
 enum AlarmColumn : int {
     EnableColumn = 0,
     ScheduleColumn = 1,

@@ -25,7 +25,6 @@ namespace
 const QString kInterval = QStringLiteral("Interval");
 const QString kTime = QStringLiteral("Time");
 const QString kTimer = QStringLiteral("Timer");
-constexpr qint64 kMaxCount = 1000;
 
 QString scheduleSuffix(int mode)
 {
@@ -117,7 +116,7 @@ constexpr qint64 kInt32Max = std::numeric_limits<qint32>::max();
 void loadTable(Reader& in, TableControl& table, int mode)
 {
     const QString& section = mode == IntervalMode ? kInterval : kTime;
-    if (const auto count = in.integer(section, QStringLiteral("Count"), 0, kMaxCount))
+    if (const auto count = in.integer(section, QStringLiteral("Count"), 0, kMaxEntries))
         table.setRows(int(*count) + 1);
     const int rows = table.Rows();
     for (int n = 1; n < rows; ++n) {
@@ -212,6 +211,12 @@ LoadOutcome SettingsLoad(const SettingsControls& c, const QString& path, bool ap
         outcome.problem = error;
         return outcome;
     }
+    return SettingsLoad(c, file, applySpeech);
+}
+
+LoadOutcome SettingsLoad(const SettingsControls& c, const ProfileFile& file, bool applySpeech)
+{
+    LoadOutcome outcome;
     Reader in(file);
     loadTable(in, *c.grdTimer[IntervalMode], IntervalMode);
     applyRound(in, c.chkIntervalRound);
@@ -305,10 +310,12 @@ QString DefaultSettingsPath()
 
 QString DefaultSettingsPath(const QString& programFolder)
 {
+    // A file beside the program is the user's, even when it is read-only:
+    // whether it can be written shows at save time, where a failure is
+    // reported rather than the settings going elsewhere unseen.
     const QFileInfo beside(programFolder + QStringLiteral("/Vigiltide.Ini"));
     const QFileInfo folder(programFolder);
-    if ((beside.exists() && beside.isFile() && beside.isWritable()) ||
-        (!beside.exists() && folder.isWritable()))
+    if (beside.isFile() || (!beside.exists() && folder.isWritable()))
         return beside.filePath();
     const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     return QDir(config).filePath(QStringLiteral("Vigiltide.Ini"));

@@ -98,6 +98,11 @@ void frmMain::mnuTimerMoveDown()
 void frmMain::mnuTimerInsert()
 {
     TableControl& table = currentTable();
+    if (table.Rows() - 1 >= kMaxEntries) {
+        setStatusText(QStringLiteral("Table Full, %1 entries").arg(kMaxEntries));
+        beep();
+        return;
+    }
     table.setRows(table.Rows() + 1);
     FormatTableRow(table, table.Rows() - 1);
     ArrangeWindow();
