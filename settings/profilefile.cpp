@@ -313,8 +313,16 @@ bool ProfileFile::load(const QString& path, QString* error)
 bool ProfileFile::save(const QString& path, QString* error) const
 {
     const QString shown = QDir::toNativeSeparators(path);
-    if (QFileInfo(path).isDir())
+    const QFileInfo info(path);
+    if (info.isDir())
         return fail(error, tr("%1 is a folder, so the settings cannot be saved there.").arg(shown));
+    // The replacement goes through a new file, which the folder allows even
+    // where the file itself is marked read-only (and root may write anything):
+    // a file the user marked read-only is never replaced behind their back.
+    constexpr QFile::Permissions anyWrite =
+        QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    if (info.exists() && !(info.permissions() & anyWrite))
+        return fail(error, tr("%1 is read-only.").arg(shown));
     QSaveFile file(path);
     // Unbuffered, so that a short write (a full disk, a file-size limit) shows
     // in write()'s count; buffered, it could pass unnoticed and be committed

@@ -16,6 +16,7 @@ class QSlider;
 namespace vt
 {
 
+class ProfileFile;
 class TableControl;
 
 // The controls the settings file fills.
@@ -53,6 +54,9 @@ struct LoadOutcome {
 // is named in the outcome. With applySpeech false the speech values are only
 // read, for ApplySpeechSettings once the voices are listed.
 LoadOutcome SettingsLoad(const SettingsControls& controls, const QString& path, bool applySpeech);
+// The same from a file already read.
+LoadOutcome SettingsLoad(const SettingsControls& controls, const ProfileFile& file,
+                         bool applySpeech);
 
 // Applies speech values read earlier: voice first, whose selection moves the
 // sliders to the voice's own values, then the stored slider positions. A voice
@@ -69,8 +73,8 @@ bool SettingsSave(const SettingsControls& controls, const QString& path,
 void SettingsDefault(const SettingsControls& controls);
 
 // Where the settings live by default: beside the program for a portable
-// install (the file there exists and is writable, or the folder is writable),
-// otherwise in the user's configuration folder.
+// install (the file there exists, or the folder is writable), otherwise in the
+// user's configuration folder.
 QString DefaultSettingsPath();
 // The same rule for a given program folder.
 QString DefaultSettingsPath(const QString& programFolder);
