@@ -226,6 +226,8 @@ void frmMain::SetTabStops(bool flag)
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (m_closeRefused && isOtherUserAction(watched, event))
+        armCloseWithoutSaving(false);
     if (watched != ui.txtTimer)
         return QMainWindow::eventFilter(watched, event);
     switch (event->type()) {

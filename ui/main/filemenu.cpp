@@ -3,11 +3,15 @@
 // (Default, Open..., Save..., Exit), saving at close, and the About box.
 #include "core/alarmtable.h"
 #include "core/tablecontrol.h"
+#include "settings/profilefile.h"
 #include "ui/about/frmAbout.h"
 #include "ui/main/frmMain.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
 
 namespace vt
 {
@@ -108,9 +112,23 @@ void frmMain::stopRunForRefill()
         m_run.TimerStop();
 }
 
+// Every File command ends cell editing first: its dialog takes the focus
+// without ending it, and loading or saving moves the current cell, so the next
+// keystroke would land in another cell.
+void frmMain::endCellEditing()
+{
+    if (!ui.txtTimer->isVisible())
+        return;
+    // The keyboard goes back to the table's cursor. Hiding the editor alone
+    // would leave it the focus, since no other control is a tab stop while
+    // editing, and keystrokes would still reach the current cell.
+    currentTable().setFocus(Qt::OtherFocusReason);
+    txtTimer_LostFocus();
+}
+
 void frmMain::mnuFileDefault_Click()
 {
-    ui.txtTimer->hide();
+    endCellEditing();
     stopRunForRefill();
     SettingsDefault();
     ArrangeWindow();
@@ -118,17 +136,22 @@ void frmMain::mnuFileDefault_Click()
 
 void frmMain::mnuFileRecall_Click()
 {
+    endCellEditing();
     const std::optional<QString> chosen = askForFile(this, QFileDialog::AcceptOpen, sSettingsFile);
     if (!chosen)
         return;
-    stopRunForRefill();
-    const bool voicesReady = m_speech->hasVoice();
-    const LoadOutcome outcome = vt::SettingsLoad(settingsControls(), *chosen, voicesReady);
-    if (outcome.unreadable) {
-        // The current settings file stays the one that was read last.
-        reportSettingsProblem(QStringLiteral("Open Error, "), outcome);
+    // Read first: a file that cannot be read changes nothing, neither the
+    // run nor the tables nor the current settings file.
+    ProfileFile file;
+    QString error;
+    if (!file.load(*chosen, &error)) {
+        setStatusText(QStringLiteral("Open Error, ") + error);
+        beep();
         return;
     }
+    stopRunForRefill();
+    const bool voicesReady = m_speech->hasVoice();
+    const LoadOutcome outcome = vt::SettingsLoad(settingsControls(), file, voicesReady);
     sSettingsFile = *chosen;
     m_pendingSpeech = voicesReady ? std::nullopt : std::optional(outcome.speech);
     reportSettingsProblem(QStringLiteral("Settings Error, "), outcome);
@@ -138,6 +161,7 @@ void frmMain::mnuFileRecall_Click()
 
 void frmMain::mnuFileSave_Click()
 {
+    endCellEditing();
     const std::optional<QString> chosen = askForFile(this, QFileDialog::AcceptSave, sSettingsFile);
     if (!chosen)
         return;
@@ -149,6 +173,7 @@ void frmMain::mnuFileSave_Click()
         return;
     }
     sSettingsFile = *chosen;
+    armCloseWithoutSaving(false);
 }
 
 void frmMain::mnuFileExit_Click()
@@ -158,15 +183,16 @@ void frmMain::mnuFileExit_Click()
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
+    endCellEditing();
     QString error;
     if (!SettingsSave(settingsControls(), sSettingsFile,
                       m_pendingSpeech ? &*m_pendingSpeech : nullptr, &error) &&
         !m_closeRefused) {
         // Once, the window stays open so the watchkeeper can save elsewhere;
-        // a second close in a row ends without saving.
-        m_closeRefused = true;
+        // a second close right after ends without saving.
         setStatusText(QStringLiteral("Save Error, ") + error);
         beep();
+        armCloseWithoutSaving(true);
         event->ignore();
         return;
     }
@@ -176,6 +202,35 @@ void frmMain::closeEvent(QCloseEvent* event)
         m_about->close();
     m_speech->SpeechRelease();
     event->accept();
+}
+
+// After a refused close only the very next close may end without saving: any
+// other thing the watchkeeper does in the program takes that back, so a save
+// failing hours later is reported again.
+void frmMain::armCloseWithoutSaving(bool armed)
+{
+    if (armed == m_closeRefused)
+        return;
+    m_closeRefused = armed;
+    if (armed)
+        qApp->installEventFilter(this);
+    else
+        qApp->removeEventFilter(this);
+}
+
+bool frmMain::isOtherUserAction(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::KeyPress)
+        return false;
+    // Reaching File, Exit by menu is the close itself, not another action.
+    if (qobject_cast<QMenu*>(watched) || qobject_cast<QMenuBar*>(watched))
+        return false;
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() & Qt::AltModifier || key->key() == Qt::Key_Alt)
+            return false;
+    }
+    return watched->isWidgetType();
 }
 
 void frmMain::mnuHelpAbout_Click()

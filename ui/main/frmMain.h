@@ -118,6 +118,9 @@ private:
     void engineReady();
     void reportSettingsProblem(const QString& prefix, const LoadOutcome& outcome);
     void stopRunForRefill();
+    void endCellEditing();
+    void armCloseWithoutSaving(bool armed);
+    static bool isOtherUserAction(QObject* watched, QEvent* event);
     void connectFileMenu();
     void mnuFileDefault_Click();
     void mnuFileRecall_Click();
