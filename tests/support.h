@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// What the tests share: a main that pins the time zone, and a run host with
-// real tables but no window, which records the alarms it is asked to show.
+// What the tests share: a main that pins the time zone; a run host with real
+// tables but no window, which records the alarms it is asked to show; fakes of
+// speech, sound and sleep; and a driver for the main window.
 #pragma once
 
 #include "core/alarmtable.h"
@@ -8,8 +9,18 @@
 #include "core/runcontrol.h"
 #include "core/tablecontrol.h"
 
+#include "platform/sleepinhibitor.h"
+#include "speech/beeper.h"
+#include "speech/speechengine.h"
+#include "ui/main/frmMain.h"
+
 #include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <array>
@@ -141,5 +152,244 @@ struct Harness {
     QString local(qint64 instant, const QString& format = QStringLiteral("hh:mm:ss")) const
     {
         return QDateTime::fromSecsSinceEpoch(instant, clock.timeZone()).toString(format);
+    }
+};
+
+// ---- Speech, sound and sleep doubles, and a driver for the main window.
+
+class FakeBeeper : public vt::Beeper
+{
+public:
+    void beep() override { ++beeps; }
+    QString silenceReason() const override { return silence; }
+    int beeps = 0;
+    QString silence; // as a machine without sound output says
+};
+
+class FakeSleepInhibitor : public vt::SleepInhibitor
+{
+public:
+    void inhibit(const QString& why) override { reason = why; }
+    void release() override { reason.clear(); }
+    bool isHeld() const override { return !reason.isEmpty(); }
+    QString reason;
+};
+
+// Records what it is asked to say; can be told to fail or to go on speaking.
+class FakeSpeechEngine : public vt::SpeechEngine
+{
+public:
+    explicit FakeSpeechEngine(QStringList list = {QStringLiteral("Voice A"),
+                                                  QStringLiteral("Voice B")})
+        : voiceList(std::move(list))
+    {
+    }
+    QStringList voices() const override { return voiceList; }
+    bool selectVoice(int index, QString* error) override
+    {
+        if (index < 0 || index >= voiceList.size() || failSelect) {
+            *error = QStringLiteral("no such voice");
+            return false;
+        }
+        selected = index;
+        voiceRate = 0;
+        voiceVolume = 100;
+        return true;
+    }
+    int rate() const override { return voiceRate; }
+    void setRate(int rate) override { voiceRate = rate; }
+    int volume() const override { return voiceVolume; }
+    void setVolume(int volume) override { voiceVolume = volume; }
+    bool speak(const QString& text, bool wait, QString* error) override
+    {
+        if (failSpeak) {
+            *error = QStringLiteral("audio device lost");
+            return false;
+        }
+        spoken << text;
+        speaking = !wait && speakForever;
+        return true;
+    }
+    int runningState() const override { return speaking ? Speaking : Done; }
+    bool waitUntilDone(int timeoutMs) override
+    {
+        waitedMs << timeoutMs;
+        return !speaking;
+    }
+
+    QStringList voiceList, spoken;
+    QList<int> waitedMs;
+    int selected = -1, voiceRate = 0, voiceVolume = 100;
+    bool failSelect = false, failSpeak = false;
+    bool speakForever = false; // an asynchronous reading never ends by itself
+    bool speaking = false;
+};
+
+// Hands the engine over from the event loop, as the real one does, at once or
+// when finish() is called; a null engine is a machine without speech.
+class FakeSpeechProvider : public vt::SpeechEngineProvider
+{
+public:
+    FakeSpeechProvider(std::unique_ptr<vt::SpeechEngine> engine, bool late)
+        : m_engine(std::move(engine)), m_late(late)
+    {
+    }
+    void start() override
+    {
+        if (!m_late)
+            QTimer::singleShot(0, this, &FakeSpeechProvider::engineReady);
+    }
+    void finish() { emit engineReady(); }
+    std::unique_ptr<vt::SpeechEngine> takeEngine() override { return std::move(m_engine); }
+
+private:
+    std::unique_ptr<vt::SpeechEngine> m_engine;
+    bool m_late;
+};
+
+// Answers the next modal dialog: a file dialog with a path (empty: cancel), a
+// colour dialog with a colour (invalid: cancel), a question with Yes.
+inline void answerDialog(const QVariant& answer)
+{
+    QTimer::singleShot(0, qApp, [answer] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal))
+            return box->button(QMessageBox::Yes)->click();
+        if (auto* colours = qobject_cast<QColorDialog*>(modal)) {
+            if (!answer.value<QColor>().isValid())
+                return colours->reject();
+            colours->setCurrentColor(answer.value<QColor>());
+            return colours->accept();
+        }
+        auto* files = qobject_cast<QFileDialog*>(modal);
+        if (!files || answer.toString().isEmpty())
+            return modal ? static_cast<QDialog*>(modal)->reject() : void();
+        files->selectFile(answer.toString());
+        answerDialog({});                       // saving over a file asks first
+        static_cast<QDialog*>(files)->accept(); // as its own button does
+    });
+}
+
+// Fires a running timer's tick now, as a second passing would.
+inline void fireTick(const QTimer& timer)
+{
+    QVERIFY(timer.isActive());
+    QMetaObject::invokeMethod(const_cast<QTimer*>(&timer), "timeout");
+}
+
+inline QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// The main window as a watchkeeper drives it: clicks on cells, keys, the row
+// menu. Its settings file lives in a folder of its own.
+struct WindowDriver {
+    QTemporaryDir folder;
+    vt::FakeClock clock;
+    FakeBeeper beeper;
+    FakeSpeechEngine* engine; // owned by the window once handed over
+    FakeSpeechProvider speech;
+    FakeSleepInhibitor sleep;
+    vt::frmMain window;
+
+    // settings: the file found at start-up (none when absent); engine null: a
+    // machine without speech components.
+    explicit WindowDriver(
+        std::optional<QByteArray> settings = {},
+        std::unique_ptr<FakeSpeechEngine> fake = std::make_unique<FakeSpeechEngine>(),
+        bool late = false)
+        : engine(fake.get()), speech(std::move(fake), late),
+          window((settings ? writeFile(path(), *settings) : void(), clock), beeper, speech, sleep,
+                 path())
+    {
+        clock.setLocal(QDate(2027, 1, 15), QTime(10, 17, 45));
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QCoreApplication::processEvents(); // the engine arrives from the event loop
+    }
+
+    QString path(const QString& name = QStringLiteral("Vigiltide.Ini")) const
+    {
+        return folder.filePath(name);
+    }
+    const Ui::frmMain& ui() const { return window.form(); }
+    vt::TableControl& table() const { return window.currentTable(); }
+    QLineEdit* editor() const { return window.form().txtTimer; }
+    QString status() const { return window.statusPanel()->text(); }
+
+    QPoint cellPoint(int row, int col) const
+    {
+        return table().visualRect(table().model()->index(row, col)).center();
+    }
+    void click(int row, int col, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseClick(table().viewport(), button, {}, cellPoint(row, col));
+    }
+    void key(int key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QWidget* target = QApplication::focusWidget();
+        QTest::keyClick(target ? target : &window, Qt::Key(key), modifiers);
+    }
+    // Reads a cell without moving the current cell, so that checks between
+    // keystrokes do not move the editor's next step.
+    QString text(int row, int col) const
+    {
+        const int r = table().Row(), c = table().Col();
+        table().setRow(row);
+        table().setCol(col);
+        const QString t = table().Text();
+        table().setRow(r);
+        table().setCol(c);
+        return t;
+    }
+    bool enabled(int row) const
+    {
+        const int r = table().Row(), c = table().Col();
+        const bool on = vt::IsEntryEnabled(table(), row, vt::EnableColumn);
+        table().setRow(r);
+        table().setCol(c);
+        return on;
+    }
+    std::pair<vt::ColorValue, vt::ColorValue> colours(int row) const
+    {
+        table().setRow(row);
+        table().setCol(vt::MessageColumn);
+        return {table().CellBackColor(), table().CellForeColor()};
+    }
+    // Opens the row menu on an entry with a right click and picks an item.
+    void pick(int row, QAction* action)
+    {
+        click(row, vt::MessageColumn, Qt::RightButton);
+        QMenu* menu = ui().mnuTimer;
+        QTRY_VERIFY(menu->isVisible());
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+        QTRY_VERIFY(!menu->isVisible());
+    }
+    void setEntry(int row, const QString& schedule, const QString& message, bool on = true)
+    {
+        vt::SetEntryEnabled(table(), row, vt::EnableColumn, on);
+        table().setCol(vt::ScheduleColumn);
+        table().setText(schedule);
+        table().setCol(vt::MessageColumn);
+        table().setText(message);
+    }
+    // Raises the first alarm of the built-in schedule (row 1, due at 11:00).
+    vt::frmMessage* raiseAlarm()
+    {
+        clock.setLocal(QDate(2027, 1, 15), QTime(10, 59, 59));
+        QTest::mouseClick(ui().cmdStart, Qt::LeftButton);
+        clock.setLocal(QDate(2027, 1, 15), QTime(11, 0, 0));
+        fireTick(window.tick());
+        return window.messageWindow();
     }
 };
