@@ -248,13 +248,11 @@ private:
 };
 
 // Answers the next modal dialog: a file dialog with a path (empty: cancel), a
-// colour dialog with a colour (invalid: cancel), a question with Yes.
+// colour dialog with a colour (invalid: cancel).
 inline void answerDialog(const QVariant& answer)
 {
     QTimer::singleShot(0, qApp, [answer] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (auto* box = qobject_cast<QMessageBox*>(modal))
-            return box->button(QMessageBox::Yes)->click();
         if (auto* colours = qobject_cast<QColorDialog*>(modal)) {
             if (!answer.value<QColor>().isValid())
                 return colours->reject();
@@ -265,7 +263,10 @@ inline void answerDialog(const QVariant& answer)
         if (!files || answer.toString().isEmpty())
             return modal ? static_cast<QDialog*>(modal)->reject() : void();
         files->selectFile(answer.toString());
-        answerDialog({});                       // saving over a file asks first
+        QTimer::singleShot(0, files, [] { // saving over a file asks first: yes
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->button(QMessageBox::Yes)->click();
+        });
         static_cast<QDialog*>(files)->accept(); // as its own button does
     });
 }
