@@ -36,11 +36,11 @@
         return QTest::qExec(&test, argc, argv);                                                    \
     }
 
-// Appends an entry to a table; a schedule written "-60" is a disabled entry.
+// Appends an entry to a table; a schedule written "~60" is a disabled entry.
 inline void addEntry(vt::TableControl& table, QString schedule,
                      const QString& message = QStringLiteral("M"))
 {
-    const bool enabled = !schedule.startsWith(QLatin1Char('-'));
+    const bool enabled = !schedule.startsWith(QLatin1Char('~'));
     if (!enabled)
         schedule.remove(0, 1);
     const int row = table.Rows();

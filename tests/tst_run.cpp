@@ -14,7 +14,7 @@ namespace
 struct Case {
     const char* name;
     const char* start;    // as the local clock shows it (ISO, with the offset on change nights)
-    const char* entries;  // "|" between entries; "-" before a disabled one; a colon: Time mode
+    const char* entries;  // "|" between entries; "~" before a disabled one; a colon: Time mode
     const char* expected; // ", " between the alarms shown, written in `format`
     const char* format = "hh:mm:ss"; // a trailing "#" adds the entry's row
     bool top = false;                // Top of Hour
@@ -25,7 +25,7 @@ struct Case {
     const char* zone = "Europe/London";
 };
 
-const QString kElevenDisabled = QStringLiteral("-60|").repeated(11);
+const QString kElevenDisabled = QStringLiteral("~60|").repeated(11);
 
 const Case kCases[] = {
     // Interval mode: the first alarm, started at 10:17:45.
@@ -48,7 +48,7 @@ const Case kCases[] = {
     {"year end on slots", "2026-12-31T23:10:10", "45", "31 23:15:00, 1 00:00:00, 1 00:45:00",
      "d hh:mm:ss", true, 0},
     {"leap day", "2028-02-28T23:10:10", "45", "28 23:55:00, 29 00:40:00", "d hh:mm:ss", false, 0},
-    {"disabled entries never read", "2027-01-15T10:00:00", "-garbage|20", "10:20:00#2, 10:40:00#2",
+    {"disabled entries never read", "2027-01-15T10:00:00", "~garbage|20", "10:20:00#2, 10:40:00#2",
      "hh:mm:ss#"},
     {"rows past ten", "2027-01-15T10:00:00", "", "10:05:00#12", "hh:mm:ss#"},
     // Time mode: each entry once, then "Done".
@@ -250,7 +250,7 @@ void TestRun::startThatEndsAtOnce_data()
     QTest::addColumn<QString>("status");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<int>("beeps");
-    QTest::newRow("no enabled entry") << "-15"
+    QTest::newRow("no enabled entry") << "~15"
                                       << "Done"
                                       << ""
                                       << "Vigiltide" << 0;
