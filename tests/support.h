@@ -16,10 +16,13 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDBusConnection>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -35,6 +38,33 @@
         TestClass test;                                                                            \
         return QTest::qExec(&test, argc, argv);                                                    \
     }
+
+// A D-Bus daemon of the test's own, on which fakes of desktop services own
+// their names. No address when dbus-daemon is not installed.
+struct PrivateBus {
+    QProcess daemon;
+    QString address;
+
+    PrivateBus()
+    {
+        const QString exe = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+        if (exe.isEmpty())
+            return;
+        daemon.start(exe, {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                           QStringLiteral("--print-address")});
+        if (daemon.waitForStarted() && daemon.waitForReadyRead(10000))
+            address = QString::fromUtf8(daemon.readLine()).trimmed();
+    }
+    ~PrivateBus()
+    {
+        daemon.kill();
+        daemon.waitForFinished();
+    }
+    QDBusConnection connect(const QString& name) const
+    {
+        return QDBusConnection::connectToBus(address, name);
+    }
+};
 
 // Appends an entry to a table; a schedule written "~60" is a disabled entry.
 inline void addEntry(vt::TableControl& table, QString schedule,

@@ -192,7 +192,7 @@ void TestFiles::loadingEdgeCases()
                    "#1 Message Text=" +
                    QByteArray(600, 'x') +
                    "\n#2 Enabled=0\n#2 Message Fore Color=16711680\n"
-                   "[Time]\nCount=1\n#1 Enabled=True\n");
+                   "[Time]\nCount=1\n#1 Enabled=-1\n");
     QCOMPARE(d.status(), QString());
     QVERIFY(!d.enabled(1) && !d.enabled(2));
     QCOMPARE(d.text(1, ScheduleColumn), QStringLiteral("45"));          // quotes and blanks gone
