@@ -86,14 +86,17 @@ void frmMain::reportSettingsProblem(const QString& prefix, const LoadOutcome& ou
 
 void frmMain::engineReady()
 {
-    // Selecting the first voice clears the status line; a notice given at
-    // start-up, before the voices were listed, stays unless speech fails.
+    m_speechStarting = false;
+    // Selecting the first voice clears the status line; a notice given before,
+    // such as a settings error at start-up, stays unless speech has its own.
     const QString notice = m_status->text();
     m_speech->SpeechLoad(m_speechProvider.takeEngine());
     // The file's voice, rate and volume, read before the voices were listed.
     if (m_pendingSpeech && m_speech->hasVoice())
         ApplySpeechSettings(settingsControls(), *m_pendingSpeech);
     m_pendingSpeech.reset();
+    // What choosing Speech would have said, had the voices been known then.
+    warnSpeechWithoutVoices();
     if (m_status->text().isEmpty())
         setStatusText(notice);
 }

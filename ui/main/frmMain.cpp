@@ -345,11 +345,19 @@ void frmMain::cmbMode_Click()
 void frmMain::cmbSound_Click()
 {
     setStatusText(QString());
+    // While the engine is starting its voices are not known yet; engineReady
+    // tells when there are none.
+    if (!m_speechStarting)
+        warnSpeechWithoutVoices();
+    ArrangeWindow();
+}
+
+void frmMain::warnSpeechWithoutVoices()
+{
     if (ui.cmbSound->currentIndex() == 2 && ui.cmbSpeechEngine->count() == 0) {
         setStatusText(QStringLiteral("No Speech Voice Engines Installed"));
         beep();
     }
-    ArrangeWindow();
 }
 
 void frmMain::tmrTimer_Timer()

@@ -116,6 +116,7 @@ private:
     void SettingsLoad();
     SettingsControls settingsControls() const;
     void engineReady();
+    void warnSpeechWithoutVoices();
     void reportSettingsProblem(const QString& prefix, const LoadOutcome& outcome);
     void stopRunForRefill();
     void connectFileMenu();
@@ -177,6 +178,8 @@ private:
     QString sSettingsFile;
     // Speech values read from the file while the engine was still starting.
     std::optional<SpeechSettings> m_pendingSpeech;
+    // Until the engine is ready or has failed, whether it has voices is not known.
+    bool m_speechStarting = true;
     bool m_closeRefused = false;
 };
 
