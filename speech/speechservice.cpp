@@ -85,21 +85,21 @@ void SpeechService::SpeechSyncSliders()
     m_controls.sldSpeechVolume->setValue(m_voice->volume());
 }
 
+// Without a voice the sliders still show and keep what is chosen: it is saved,
+// and it is given to the voice once there is one.
 void SpeechService::sldSpeechRate_Change()
 {
-    if (!m_voice)
-        return;
     const int value = m_controls.sldSpeechRate->value();
-    m_voice->setRate(value);
+    if (m_voice)
+        m_voice->setRate(value);
     m_controls.lblSpeechRate->setText(QString::number(value));
 }
 
 void SpeechService::sldSpeechVolume_Change()
 {
-    if (!m_voice)
-        return;
     const int value = m_controls.sldSpeechVolume->value();
-    m_voice->setVolume(value);
+    if (m_voice)
+        m_voice->setVolume(value);
     m_controls.lblSpeechVolume->setText(QString::number(value));
 }
 

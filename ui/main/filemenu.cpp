@@ -69,11 +69,21 @@ void frmMain::SettingsDefault()
 // Start-up's load of the program's own settings file.
 void frmMain::SettingsLoad()
 {
-    const bool voicesReady = m_speech->hasVoice();
-    const LoadOutcome outcome = vt::SettingsLoad(settingsControls(), sSettingsFile, voicesReady);
-    if (!outcome.unreadable && !voicesReady)
-        m_pendingSpeech = outcome.speech;
+    const LoadOutcome outcome = vt::SettingsLoad(settingsControls(), sSettingsFile);
+    keepUnlistedSpeech(outcome);
     reportSettingsProblem(QStringLiteral("Settings Error, "), outcome);
+}
+
+void frmMain::keepUnlistedSpeech(const LoadOutcome& outcome)
+{
+    if (!outcome.unreadable && ui.cmbSpeechEngine->count() == 0)
+        m_unlistedSpeech.merge(outcome.speech);
+}
+
+void frmMain::keepUnlistedSlider(std::optional<int> SpeechSettings::*field, int value)
+{
+    if (ui.cmbSpeechEngine->count() == 0)
+        m_unlistedSpeech.*field = value;
 }
 
 void frmMain::reportSettingsProblem(const QString& prefix, const LoadOutcome& outcome)
@@ -91,10 +101,10 @@ void frmMain::engineReady()
     // such as a settings error at start-up, stays unless speech has its own.
     const QString notice = m_status->text();
     m_speech->SpeechLoad(m_speechProvider.takeEngine());
-    // The file's voice, rate and volume, read before the voices were listed.
-    if (m_pendingSpeech && m_speech->hasVoice())
-        ApplySpeechSettings(settingsControls(), *m_pendingSpeech);
-    m_pendingSpeech.reset();
+    if (ui.cmbSpeechEngine->count() > 0) {
+        ApplySpeechSettings(settingsControls(), m_unlistedSpeech);
+        m_unlistedSpeech = {};
+    }
     // What choosing Speech would have said, had the voices been known then.
     warnSpeechWithoutVoices();
     if (m_status->text().isEmpty())
@@ -125,15 +135,14 @@ void frmMain::mnuFileRecall_Click()
     if (!chosen)
         return;
     stopRunForRefill();
-    const bool voicesReady = m_speech->hasVoice();
-    const LoadOutcome outcome = vt::SettingsLoad(settingsControls(), *chosen, voicesReady);
+    const LoadOutcome outcome = vt::SettingsLoad(settingsControls(), *chosen);
     if (outcome.unreadable) {
         // The current settings file stays the one that was read last.
         reportSettingsProblem(QStringLiteral("Open Error, "), outcome);
         return;
     }
     sSettingsFile = *chosen;
-    m_pendingSpeech = voicesReady ? std::nullopt : std::optional(outcome.speech);
+    keepUnlistedSpeech(outcome);
     reportSettingsProblem(QStringLiteral("Settings Error, "), outcome);
     // The loaded tables may have another number of rows than the shown ones.
     ArrangeWindow();
@@ -145,8 +154,7 @@ void frmMain::mnuFileSave_Click()
     if (!chosen)
         return;
     QString error;
-    if (!SettingsSave(settingsControls(), *chosen, m_pendingSpeech ? &*m_pendingSpeech : nullptr,
-                      &error)) {
+    if (!SettingsSave(settingsControls(), *chosen, m_unlistedSpeech, &error)) {
         setStatusText(QStringLiteral("Save Error, ") + error);
         beep();
         return;
@@ -162,8 +170,7 @@ void frmMain::mnuFileExit_Click()
 void frmMain::closeEvent(QCloseEvent* event)
 {
     QString error;
-    if (!SettingsSave(settingsControls(), sSettingsFile,
-                      m_pendingSpeech ? &*m_pendingSpeech : nullptr, &error) &&
+    if (!SettingsSave(settingsControls(), sSettingsFile, m_unlistedSpeech, &error) &&
         !m_closeRefused) {
         // Once, the window stays open so the watchkeeper can save elsewhere;
         // a second close in a row ends without saving.

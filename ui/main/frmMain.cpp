@@ -150,6 +150,11 @@ void frmMain::connectControls()
     connect(ui.cmdStop, &QPushButton::clicked, this, &frmMain::cmdStop_Click);
     connect(ui.cmbMode, &QComboBox::currentIndexChanged, this, &frmMain::cmbMode_Click);
     connect(ui.cmbSound, &QComboBox::currentIndexChanged, this, &frmMain::cmbSound_Click);
+    // Positions chosen before the voices are listed go to the voice then.
+    connect(ui.sldSpeechRate, &QSlider::valueChanged, this,
+            [this](int value) { keepUnlistedSlider(&SpeechSettings::rate, value); });
+    connect(ui.sldSpeechVolume, &QSlider::valueChanged, this,
+            [this](int value) { keepUnlistedSlider(&SpeechSettings::volume, value); });
     connect(ui.cmdSpeechSpeak, &QPushButton::clicked, this, &frmMain::cmdSpeechSpeak_Click);
     connectFileMenu();
     connect(&tmrTimer, &QTimer::timeout, this, &frmMain::tmrTimer_Timer);
