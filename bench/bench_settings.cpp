@@ -71,13 +71,13 @@ int main(int argc, char* argv[])
     for (int round = 0; round < 7; ++round) {
         timer.start();
         QString error;
-        if (!vt::SettingsSave(c, path, nullptr, &error)) {
+        if (!vt::SettingsSave(c, path, {}, &error)) {
             std::fprintf(stderr, "save failed: %s\n", qPrintable(error));
             return 1;
         }
         saves.push_back(timer.nsecsElapsed());
         timer.start();
-        const vt::LoadOutcome outcome = vt::SettingsLoad(c, path, true);
+        const vt::LoadOutcome outcome = vt::SettingsLoad(c, path);
         loads.push_back(timer.nsecsElapsed());
         if (!outcome.problem.isEmpty() || interval.Rows() != 1001 || time.Rows() != 1001) {
             std::fprintf(stderr, "load went wrong: %s\n", qPrintable(outcome.problem));

@@ -233,13 +233,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QFile::remove(copy);
 
     k.reset();
-    const LoadOutcome first = SettingsLoad(k.c, input, true);
+    const LoadOutcome first = SettingsLoad(k.c, input);
     // Only a file that is not text is refused whole, and then never written over.
     check(first.unreadable == bytes.contains('\0'), "a file was refused or taken wrongly",
           first.problem);
     if (first.unreadable) {
         QString error;
-        check(!SettingsSave(k.c, input, nullptr, &error), "an unreadable file was written over");
+        check(!SettingsSave(k.c, input, {}, &error), "an unreadable file was written over");
         check(readFile(input) == bytes, "an unreadable file was changed");
         return 0;
     }
@@ -248,9 +248,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // Saved to a new file, the settings load back without a problem.
     QString error;
-    check(SettingsSave(k.c, copy, nullptr, &error), "saving to a new file failed", error);
+    check(SettingsSave(k.c, copy, {}, &error), "saving to a new file failed", error);
     k.reset();
-    const LoadOutcome second = SettingsLoad(k.c, copy, true);
+    const LoadOutcome second = SettingsLoad(k.c, copy);
     check(!second.unreadable && second.problem.isEmpty(), "a saved file does not load cleanly",
           second.problem);
     checkBounds(k, "loading the saved file");
@@ -259,9 +259,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Saved over the file they came from, as the program does, keeping its
     // other lines: the same again. A Windows-1252 file may not hold every
     // character of a text, so texts are compared only for UTF-8 input.
-    check(SettingsSave(k.c, input, nullptr, &error), "saving over the input failed", error);
+    check(SettingsSave(k.c, input, {}, &error), "saving over the input failed", error);
     k.reset();
-    const LoadOutcome third = SettingsLoad(k.c, input, true);
+    const LoadOutcome third = SettingsLoad(k.c, input);
     check(!third.unreadable && third.problem.isEmpty(),
           "the input saved over does not load cleanly", third.problem);
     checkBounds(k, "loading the input saved over");

@@ -157,7 +157,13 @@ SpeechSettings readSpeech(Reader& in)
         speech.rate = int(*rate);
     if (const auto volume = in.integer(kTimer, QStringLiteral("Speech Volume"), 0, 100))
         speech.volume = int(*volume);
+    speech.voice = in.text(kTimer, QStringLiteral("Speech Voice"));
     return speech;
+}
+
+bool voicesListed(const SettingsControls& c)
+{
+    return c.cmbSpeechEngine->count() > 0;
 }
 
 void applyRound(Reader& in, QCheckBox* box)
@@ -201,7 +207,19 @@ void setEntry(TableControl& table, int row, const QString& schedule, const QStri
 
 } // namespace
 
-LoadOutcome SettingsLoad(const SettingsControls& c, const QString& path, bool applySpeech)
+void SpeechSettings::merge(const SpeechSettings& newer)
+{
+    if (newer.engine)
+        engine = newer.engine;
+    if (newer.voice)
+        voice = newer.voice;
+    if (newer.rate)
+        rate = newer.rate;
+    if (newer.volume)
+        volume = newer.volume;
+}
+
+LoadOutcome SettingsLoad(const SettingsControls& c, const QString& path)
 {
     LoadOutcome outcome;
     ProfileFile file;
@@ -211,10 +229,10 @@ LoadOutcome SettingsLoad(const SettingsControls& c, const QString& path, bool ap
         outcome.problem = error;
         return outcome;
     }
-    return SettingsLoad(c, file, applySpeech);
+    return SettingsLoad(c, file);
 }
 
-LoadOutcome SettingsLoad(const SettingsControls& c, const ProfileFile& file, bool applySpeech)
+LoadOutcome SettingsLoad(const SettingsControls& c, const ProfileFile& file)
 {
     LoadOutcome outcome;
     Reader in(file);
@@ -223,8 +241,12 @@ LoadOutcome SettingsLoad(const SettingsControls& c, const ProfileFile& file, boo
     selectIndex(in, c.cmbMode, QStringLiteral("Mode"));
     selectIndex(in, c.cmbSound, QStringLiteral("Sound"));
     outcome.speech = readSpeech(in);
-    if (applySpeech)
-        ApplySpeechSettings(c, outcome.speech);
+    SpeechSettings applied = outcome.speech;
+    if (!voicesListed(c)) {
+        applied.engine.reset();
+        applied.voice.reset();
+    }
+    ApplySpeechSettings(c, applied);
     loadTable(in, *c.grdTimer[TimeMode], TimeMode);
 
     TableControl& current = *c.grdTimer[qBound(0, c.cmbMode->currentIndex(), 1)];
@@ -236,7 +258,10 @@ LoadOutcome SettingsLoad(const SettingsControls& c, const ProfileFile& file, boo
 
 void ApplySpeechSettings(const SettingsControls& c, const SpeechSettings& speech)
 {
-    if (speech.engine && *speech.engine < c.cmbSpeechEngine->count())
+    const int named = speech.voice ? c.cmbSpeechEngine->findText(*speech.voice) : -1;
+    if (named >= 0)
+        c.cmbSpeechEngine->setCurrentIndex(named);
+    else if (speech.engine && *speech.engine < c.cmbSpeechEngine->count())
         c.cmbSpeechEngine->setCurrentIndex(*speech.engine);
     if (speech.rate)
         c.sldSpeechRate->setValue(*speech.rate);
@@ -244,8 +269,8 @@ void ApplySpeechSettings(const SettingsControls& c, const SpeechSettings& speech
         c.sldSpeechVolume->setValue(*speech.volume);
 }
 
-bool SettingsSave(const SettingsControls& c, const QString& path,
-                  const SpeechSettings* pendingSpeech, QString* error)
+bool SettingsSave(const SettingsControls& c, const QString& path, const SpeechSettings& unlisted,
+                  QString* error)
 {
     ProfileFile file;
     // Keeps every line of the file it does not own; a file it cannot read is
@@ -262,16 +287,18 @@ bool SettingsSave(const SettingsControls& c, const QString& path,
                                       : (c.chkIntervalRound->isChecked() ? 1 : 0)));
     file.setValue(kTimer, QStringLiteral("Mode"), QString::number(c.cmbMode->currentIndex()));
     file.setValue(kTimer, QStringLiteral("Sound"), QString::number(c.cmbSound->currentIndex()));
-    auto speechValue = [&](const std::optional<int> SpeechSettings::*field, int current) {
-        return QString::number(pendingSpeech && (pendingSpeech->*field) ? *(pendingSpeech->*field)
-                                                                        : current);
-    };
+    const bool listed = voicesListed(c);
+    const int engine = c.cmbSpeechEngine->currentIndex();
     file.setValue(kTimer, QStringLiteral("Speech Engine"),
-                  speechValue(&SpeechSettings::engine, c.cmbSpeechEngine->currentIndex()));
-    file.setValue(kTimer, QStringLiteral("Speech Rate"),
-                  speechValue(&SpeechSettings::rate, c.sldSpeechRate->value()));
+                  QString::number(listed ? engine : unlisted.engine.value_or(engine)));
+    file.setValue(kTimer, QStringLiteral("Speech Rate"), QString::number(c.sldSpeechRate->value()));
     file.setValue(kTimer, QStringLiteral("Speech Volume"),
-                  speechValue(&SpeechSettings::volume, c.sldSpeechVolume->value()));
+                  QString::number(c.sldSpeechVolume->value()));
+    // The newest speech key comes last, so the others keep their order.
+    if (listed)
+        file.setValue(kTimer, QStringLiteral("Speech Voice"), c.cmbSpeechEngine->currentText());
+    else if (unlisted.voice)
+        file.setValue(kTimer, QStringLiteral("Speech Voice"), *unlisted.voice);
     saveTable(file, *c.grdTimer[TimeMode], TimeMode);
     return file.save(path, error);
 }

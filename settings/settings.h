@@ -31,13 +31,17 @@ struct SettingsControls {
     QPushButton* cmdSpeechSpeak = nullptr;
 };
 
-// The voice index, rate and volume as the file holds them. They wait here
-// while the speech engine is still starting, and are written back unchanged
-// if the program closes before it is ready.
+// The speech keys as the file holds them; absent keys are empty. Until the
+// voices are listed, the chosen voice waits here to be applied, and is written
+// back unchanged.
 struct SpeechSettings {
-    std::optional<int> engine;
+    std::optional<int> engine;    // index into the voice list
+    std::optional<QString> voice; // the voice's description: wins when listed
     std::optional<int> rate;
     std::optional<int> volume;
+
+    // The values newer holds replace these.
+    void merge(const SpeechSettings& newer);
 };
 
 struct LoadOutcome {
@@ -51,23 +55,25 @@ struct LoadOutcome {
 
 // Reads the file into the controls. A value that does not convert or that its
 // control refuses is skipped on its own and loading goes on; the first such key
-// is named in the outcome. With applySpeech false the speech values are only
-// read, for ApplySpeechSettings once the voices are listed.
-LoadOutcome SettingsLoad(const SettingsControls& controls, const QString& path, bool applySpeech);
+// is named in the outcome. Rate and volume always reach their sliders; the
+// voice is chosen only when the voices are listed, otherwise it is left in the
+// outcome for ApplySpeechSettings.
+LoadOutcome SettingsLoad(const SettingsControls& controls, const QString& path);
 // The same from a file already read.
-LoadOutcome SettingsLoad(const SettingsControls& controls, const ProfileFile& file,
-                         bool applySpeech);
+LoadOutcome SettingsLoad(const SettingsControls& controls, const ProfileFile& file);
 
-// Applies speech values read earlier: voice first, whose selection moves the
-// sliders to the voice's own values, then the stored slider positions. A voice
-// index beyond the listed voices is ignored.
+// Applies speech values: the voice first, by its description when that is
+// listed, otherwise by its index (one beyond the list is ignored); its
+// selection moves the sliders to the voice's own values, which the stored
+// slider positions then replace.
 void ApplySpeechSettings(const SettingsControls& controls, const SpeechSettings& speech);
 
 // Writes the controls to the file, keeping every other line of it, in one
-// atomic replacement. With pendingSpeech, its values are written for the keys
-// it holds instead of the speech controls' (they are not filled yet).
+// atomic replacement. While no voices are listed, the voice and index held in
+// unlisted (read from a file and still waiting) are written in place of the
+// empty list's.
 bool SettingsSave(const SettingsControls& controls, const QString& path,
-                  const SpeechSettings* pendingSpeech, QString* error);
+                  const SpeechSettings& unlisted, QString* error);
 
 // The built-in schedule: two interval alarms and one time-of-day alarm.
 void SettingsDefault(const SettingsControls& controls);

@@ -22,15 +22,52 @@ constexpr qint64 kSpeakPerCharTimeoutMs = 500;
 // How often a local wait looks at its deadlines.
 constexpr int kWaitPollMs = 25;
 
+bool hasNoLanguage(const QLocale& locale)
+{
+    return locale.language() == QLocale::C || locale.language() == QLocale::AnyLanguage;
+}
+
+QString languageOf(const QLocale& locale)
+{
+    QString language = QLocale::languageToString(locale.language());
+    if (locale.territory() != QLocale::AnyTerritory)
+        language += QStringLiteral(" (%1)").arg(QLocale::territoryToString(locale.territory()));
+    return language;
+}
+
+// "Language - voice". Speech-dispatcher's eSpeak voices are named
+// "Language+variant" already, such as "English (Great Britain)+Alan", and its
+// plain voice of a language bears the language's own name.
 QString describeVoice(const QVoice& voice)
 {
+    const QString name = voice.name();
+    const qsizetype plus = name.indexOf(QLatin1Char('+'));
+    if (plus > 0)
+        return name.left(plus).trimmed() + QStringLiteral(" - ") + name.mid(plus + 1).trimmed();
     const QLocale locale = voice.locale();
-    if (locale.language() == QLocale::C || locale.language() == QLocale::AnyLanguage)
-        return voice.name();
-    QString where = QLocale::languageToString(locale.language());
-    if (locale.territory() != QLocale::AnyTerritory)
-        where += QStringLiteral(", ") + QLocale::territoryToString(locale.territory());
-    return QStringLiteral("%1 (%2)").arg(voice.name(), where);
+    if (hasNoLanguage(locale) ||
+        name.startsWith(QLocale::languageToString(locale.language()), Qt::CaseInsensitive))
+        return name.trimmed();
+    return languageOf(locale) + QStringLiteral(" - ") + name;
+}
+
+// The voices of this language come first in the list; English, the language
+// of the program's own messages, on a desktop that names none.
+QLocale::Language preferredLanguage()
+{
+    const QLocale system = QLocale::system();
+    return hasNoLanguage(system) ? QLocale::English : system.language();
+}
+
+bool hasVoices(QTextToSpeech& tts)
+{
+    if (!tts.availableVoices().isEmpty())
+        return true;
+    const QList<QLocale> locales = tts.availableLocales();
+    return std::any_of(locales.begin(), locales.end(), [&tts](const QLocale& locale) {
+        tts.setLocale(locale);
+        return !tts.availableVoices().isEmpty();
+    });
 }
 
 QString engineError(const QTextToSpeech& tts)
@@ -41,28 +78,16 @@ QString engineError(const QTextToSpeech& tts)
 
 } // namespace
 
-QtSpeechEngine::QtSpeechEngine(std::unique_ptr<QTextToSpeech> tts)
+QtSpeechEngine::QtSpeechEngine(std::unique_ptr<QTextToSpeech> tts,
+                               std::optional<VoiceCatalogue> voices)
     : m_tts(std::move(tts)), m_context(std::make_unique<QObject>())
 {
     Q_ASSERT(m_tts);
-    settleLocale(*m_tts);
-
-    // Sorted by what the list shows, so that a voice keeps its place however
-    // the engine happens to order them.
-    const QList<QVoice> all = m_tts->availableVoices();
-    QStringList descriptions;
-    descriptions.reserve(all.size());
-    for (const QVoice& voice : all)
-        descriptions << describeVoice(voice);
-    std::vector<qsizetype> order(all.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        return descriptions[a].compare(descriptions[b], Qt::CaseInsensitive) < 0;
-    });
-    for (const qsizetype i : order) {
-        m_voices << all[i];
-        m_descriptions << descriptions[i];
-    }
+    VoiceCatalogue catalogue = voices ? std::move(*voices) : listVoices(*m_tts);
+    m_voices = std::move(catalogue.voices);
+    m_descriptions = std::move(catalogue.descriptions);
+    if (!m_voices.isEmpty())
+        selectVoice(0, nullptr);
 
     QObject::connect(m_tts.get(), &QTextToSpeech::stateChanged, m_context.get(),
                      [this](QTextToSpeech::State state) {
@@ -98,16 +123,55 @@ QtSpeechEngine::~QtSpeechEngine()
     *m_alive = false;
 }
 
+QtSpeechEngine::VoiceCatalogue QtSpeechEngine::listVoices(QTextToSpeech& tts)
+{
+    // The engine lists the voices of its current language only.
+    QList<QVoice> all = tts.availableVoices();
+    const QList<QLocale> locales = tts.availableLocales();
+    if (!locales.isEmpty()) {
+        all.clear();
+        for (const QLocale& locale : locales) {
+            tts.setLocale(locale);
+            all += tts.availableVoices();
+        }
+    }
+    QStringList descriptions;
+    descriptions.reserve(all.size());
+    for (const QVoice& voice : std::as_const(all))
+        descriptions << describeVoice(voice);
+
+    // The engine names its languages in no particular order, which changes
+    // from one start to the next; the list must not.
+    const QLocale::Language first = preferredLanguage();
+    std::vector<qsizetype> order(all.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        const bool aFirst = all[a].locale().language() == first;
+        const bool bFirst = all[b].locale().language() == first;
+        if (aFirst != bFirst)
+            return aFirst;
+        const int byText = descriptions[a].compare(descriptions[b], Qt::CaseInsensitive);
+        if (byText != 0)
+            return byText < 0;
+        return all[a].name() < all[b].name();
+    });
+    VoiceCatalogue catalogue;
+    catalogue.voices.reserve(all.size());
+    catalogue.descriptions.reserve(all.size());
+    for (const qsizetype i : order) {
+        catalogue.voices << all[i];
+        catalogue.descriptions << descriptions[i];
+    }
+    return catalogue;
+}
+
 std::unique_ptr<QTextToSpeech>
 QtSpeechEngine::createPreferredTextToSpeech(const std::function<bool()>& abandon)
 {
     if (QTextToSpeech::availableEngines().isEmpty())
         return nullptr;
     const auto usable = [](QTextToSpeech& tts) {
-        if (tts.state() == QTextToSpeech::Error)
-            return false;
-        settleLocale(tts);
-        return !tts.availableVoices().isEmpty();
+        return tts.state() != QTextToSpeech::Error && hasVoices(tts);
     };
     auto tts = std::make_unique<QTextToSpeech>();
     if (usable(*tts))
@@ -124,29 +188,6 @@ QtSpeechEngine::createPreferredTextToSpeech(const std::function<bool()>& abandon
             return other;
     }
     return nullptr;
-}
-
-void QtSpeechEngine::settleLocale(QTextToSpeech& tts)
-{
-    const QLocale current = tts.locale();
-    if (current.language() != QLocale::C && !tts.availableVoices().isEmpty())
-        return;
-    QList<QLocale> candidates;
-    for (const QLocale& locale : tts.availableLocales()) {
-        if (locale.language() != QLocale::English)
-            continue;
-        if (locale.territory() == QLocale::UnitedStates)
-            candidates.prepend(locale);
-        else
-            candidates.append(locale);
-    }
-    for (const QLocale& locale : std::as_const(candidates)) {
-        tts.setLocale(locale);
-        if (tts.locale() == locale && !tts.availableVoices().isEmpty())
-            return;
-    }
-    if (tts.locale() != current)
-        tts.setLocale(current);
 }
 
 QString QtSpeechEngine::engineName() const
@@ -171,6 +212,9 @@ bool QtSpeechEngine::selectVoice(int index, QString* error)
                         .arg(index)
                         .arg(m_voices.size()));
     const QVoice& voice = m_voices.at(index);
+    // The voice's language as well, for engines that keep the two apart.
+    if (m_tts->locale() != voice.locale())
+        m_tts->setLocale(voice.locale());
     m_tts->setVoice(voice);
     if (m_tts->state() == QTextToSpeech::Error)
         return fail(engineError(*m_tts));

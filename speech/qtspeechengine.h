@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The speech engine over QTextToSpeech: picks an installed engine that has
-// voices, lists the voices of its language, and turns the engine's
+// voices, lists the voices of every language it speaks, and turns the engine's
 // asynchronous state into the running state and waits the program expects.
 #pragma once
 
@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QTextToSpeech;
 
@@ -22,9 +23,23 @@ namespace vt
 class QtSpeechEngine : public SpeechEngine
 {
 public:
-    // Takes an engine that lives on the calling thread.
-    explicit QtSpeechEngine(std::unique_ptr<QTextToSpeech> tts);
+    // Every voice of every language of an engine, each with the text the voice
+    // list shows for it, in the order of the list: the voices of the desktop's
+    // language first, then all others by their text.
+    struct VoiceCatalogue {
+        QList<QVoice> voices;
+        QStringList descriptions;
+    };
+
+    // Takes an engine that lives on the calling thread, and its voices when
+    // they were listed already (elsewhere, as listing thousands takes a
+    // while); starts on the first voice.
+    explicit QtSpeechEngine(std::unique_ptr<QTextToSpeech> tts,
+                            std::optional<VoiceCatalogue> voices = std::nullopt);
     ~QtSpeechEngine() override;
+
+    // Walks through every language of the engine, which leaves it on another.
+    static VoiceCatalogue listVoices(QTextToSpeech& tts);
 
     // The platform's default engine, or when it lists no voices the first
     // other installed engine that does; null when no engine has any voice, or
@@ -33,13 +48,11 @@ public:
     // thread: the engine lives on the calling thread.
     static std::unique_ptr<QTextToSpeech>
     createPreferredTextToSpeech(const std::function<bool()>& abandon = {});
-    // Moves an engine with no language of its own (the C locale lists only
-    // voices whose language the engine could not name) to English, the
-    // language of the program's own messages.
-    static void settleLocale(QTextToSpeech& tts);
 
     QString engineName() const;
     QTextToSpeech& textToSpeech() const { return *m_tts; }
+    // In the order of voices().
+    const QList<QVoice>& voiceList() const { return m_voices; }
 
     QStringList voices() const override;
     bool selectVoice(int index, QString* error) override;

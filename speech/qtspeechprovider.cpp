@@ -13,6 +13,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 Q_LOGGING_CATEGORY(lcSpeech, "vigiltide.speech")
@@ -53,6 +54,9 @@ struct QtSpeechProvider::Handoff {
 // where it lives by then.
 struct QtSpeechProvider::Delivery {
     std::unique_ptr<QTextToSpeech> tts;
+    // Listed here too: the speech daemon has thousands of voices to describe
+    // and order, which would hold up the window.
+    std::optional<QtSpeechEngine::VoiceCatalogue> voices;
     QString remake; // an engine to make again on the window's thread
     qint64 ms = 0;
 };
@@ -97,11 +101,13 @@ void QtSpeechProvider::start()
         timer.start();
         std::unique_ptr<QTextToSpeech> tts = factory();
         auto delivery = std::make_shared<Delivery>();
-        delivery->ms = timer.elapsed();
         if (tts && !worksAfterThreadMove(tts->engine())) {
             delivery->remake = tts->engine();
             tts.reset();
         }
+        if (tts)
+            delivery->voices = QtSpeechEngine::listVoices(*tts);
+        delivery->ms = timer.elapsed();
         {
             std::lock_guard lock(handoff->mutex);
             if (!handoff->closed) {
@@ -137,7 +143,7 @@ void QtSpeechProvider::deliver(Delivery& delivery)
     if (!tts && !delivery.remake.isEmpty())
         tts = std::make_unique<QTextToSpeech>(delivery.remake);
     if (tts)
-        m_engine = std::make_unique<QtSpeechEngine>(std::move(tts));
+        m_engine = std::make_unique<QtSpeechEngine>(std::move(tts), std::move(delivery.voices));
     m_engineName = m_engine ? m_engine->engineName() : QString();
     m_creationMs = delivery.ms;
     m_ready = true;

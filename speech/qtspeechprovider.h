@@ -41,7 +41,7 @@ public:
     std::unique_ptr<SpeechEngine> takeEngine() override;
 
     // For logs and tests, once engineReady has been emitted: the engine's name
-    // (empty when none) and how long making it took.
+    // (empty when none) and how long making it and listing its voices took.
     QString engineName() const { return m_engineName; }
     qint64 creationMs() const { return m_creationMs; }
     bool timedOut() const { return m_timedOut; }

@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QListView>
 #include <QSlider>
 
 namespace vt
@@ -12,6 +13,15 @@ SpeechService::SpeechService(const SpeechControls& controls, StatusReporter& rep
                              QObject* parent)
     : QObject(parent), m_controls(controls), m_reporter(reporter)
 {
+    // The desktop's speech daemon lists some 13,000 voices. The list is not
+    // sized to its longest text, its rows are taken to be of one height, and
+    // it opens as a scrolled list rather than a menu measuring every row.
+    QComboBox& list = *m_controls.cmbSpeechEngine;
+    list.setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    if (auto* view = qobject_cast<QListView*>(list.view()))
+        view->setUniformItemSizes(true);
+    list.setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+
     connect(m_controls.cmbSpeechEngine, &QComboBox::currentIndexChanged, this,
             &SpeechService::cmbSpeechEngine_Click);
     connect(m_controls.sldSpeechRate, &QSlider::valueChanged, this,
@@ -75,21 +85,21 @@ void SpeechService::SpeechSyncSliders()
     m_controls.sldSpeechVolume->setValue(m_voice->volume());
 }
 
+// Without a voice the sliders still show and keep what is chosen: it is saved,
+// and it is given to the voice once there is one.
 void SpeechService::sldSpeechRate_Change()
 {
-    if (!m_voice)
-        return;
     const int value = m_controls.sldSpeechRate->value();
-    m_voice->setRate(value);
+    if (m_voice)
+        m_voice->setRate(value);
     m_controls.lblSpeechRate->setText(QString::number(value));
 }
 
 void SpeechService::sldSpeechVolume_Change()
 {
-    if (!m_voice)
-        return;
     const int value = m_controls.sldSpeechVolume->value();
-    m_voice->setVolume(value);
+    if (m_voice)
+        m_voice->setVolume(value);
     m_controls.lblSpeechVolume->setText(QString::number(value));
 }
 

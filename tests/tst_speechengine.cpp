@@ -16,6 +16,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -100,19 +101,45 @@ private slots:
         QVERIFY(m_engine->waitUntilDone(0));
     }
 
-    void voicesListed()
+    void voicesOfEveryLanguage()
     {
         if (!m_engine)
             QSKIP(qPrintable(noEngine()));
-        const QStringList voices = m_engine->voices();
-        QVERIFY(!voices.isEmpty());
-        QCOMPARE(m_engine->voices(), voices);
-        for (qsizetype i = 1; i < voices.size(); ++i)
-            QVERIFY2(voices[i - 1].compare(voices[i], Qt::CaseInsensitive) <= 0,
-                     qPrintable(voices[i - 1] + QStringLiteral(" before ") + voices[i]));
-        // An engine without a language of its own speaks English.
-        if (QLocale::system().language() == QLocale::C)
-            QCOMPARE(m_engine->textToSpeech().locale().language(), QLocale::English);
+        if (m_engine->engineName() != QLatin1String("speechd"))
+            QSKIP(qPrintable(QStringLiteral("no speech-dispatcher voices; the engine is %1, whose "
+                                            "voices speak one language (Debian packages "
+                                            "speech-dispatcher-espeak-ng and "
+                                            "qt6-speech-speechd-plugin)")
+                                 .arg(m_engine->engineName())));
+        const QList<QVoice>& voices = m_engine->voiceList();
+        const QStringList texts = m_engine->voices();
+        const QLocale::Language system = QLocale::system().language();
+        const QLocale::Language first = system == QLocale::C ? QLocale::English : system;
+        const auto isFirst = [&](const QVoice& voice) {
+            return voice.locale().language() == first;
+        };
+        // The desktop's language first, then every other, each part in the
+        // order of its texts.
+        const auto others = std::find_if_not(voices.begin(), voices.end(), isFirst);
+        QVERIFY(others != voices.begin());
+        QVERIFY(others != voices.end());
+        QVERIFY(std::none_of(others, voices.end(), isFirst));
+        const qsizetype split = others - voices.begin();
+        for (qsizetype i = 1; i < texts.size(); ++i)
+            QVERIFY2(i == split || texts[i - 1].compare(texts[i], Qt::CaseInsensitive) <= 0,
+                     qPrintable(texts[i - 1] + QStringLiteral(" before ") + texts[i]));
+
+        // A voice of another language is taken, with its language, and speaks.
+        const qsizetype german = texts.indexOf(QStringLiteral("German - Alex"));
+        const qsizetype other = german >= 0 ? german : split;
+        QString error;
+        QVERIFY2(m_engine->selectVoice(int(other), &error), qPrintable(error));
+        QCOMPARE(m_engine->textToSpeech().voice().name(), voices[other].name());
+        QCOMPARE(m_engine->textToSpeech().locale().language(), voices[other].locale().language());
+        if (m_noSound.isEmpty())
+            QVERIFY2(m_engine->speak(QStringLiteral("Guten Morgen"), true, &error),
+                     qPrintable(error));
+        QVERIFY2(m_engine->selectVoice(0, &error), qPrintable(error));
     }
 
     void selectVoice()

@@ -73,11 +73,21 @@ void frmMain::SettingsDefault()
 // Start-up's load of the program's own settings file.
 void frmMain::SettingsLoad()
 {
-    const bool voicesReady = m_speech->hasVoice();
-    const LoadOutcome outcome = vt::SettingsLoad(settingsControls(), sSettingsFile, voicesReady);
-    if (!outcome.unreadable && !voicesReady)
-        m_pendingSpeech = outcome.speech;
+    const LoadOutcome outcome = vt::SettingsLoad(settingsControls(), sSettingsFile);
+    keepUnlistedSpeech(outcome);
     reportSettingsProblem(QStringLiteral("Settings Error, "), outcome);
+}
+
+void frmMain::keepUnlistedSpeech(const LoadOutcome& outcome)
+{
+    if (!outcome.unreadable && ui.cmbSpeechEngine->count() == 0)
+        m_unlistedSpeech.merge(outcome.speech);
+}
+
+void frmMain::keepUnlistedSlider(std::optional<int> SpeechSettings::*field, int value)
+{
+    if (ui.cmbSpeechEngine->count() == 0)
+        m_unlistedSpeech.*field = value;
 }
 
 void frmMain::reportSettingsProblem(const QString& prefix, const LoadOutcome& outcome)
@@ -90,14 +100,17 @@ void frmMain::reportSettingsProblem(const QString& prefix, const LoadOutcome& ou
 
 void frmMain::engineReady()
 {
-    // Selecting the first voice clears the status line; a notice given at
-    // start-up, before the voices were listed, stays unless speech fails.
+    m_speechStarting = false;
+    // Selecting the first voice clears the status line; a notice given before,
+    // such as a settings error at start-up, stays unless speech has its own.
     const QString notice = m_status->text();
     m_speech->SpeechLoad(m_speechProvider.takeEngine());
-    // The file's voice, rate and volume, read before the voices were listed.
-    if (m_pendingSpeech && m_speech->hasVoice())
-        ApplySpeechSettings(settingsControls(), *m_pendingSpeech);
-    m_pendingSpeech.reset();
+    if (ui.cmbSpeechEngine->count() > 0) {
+        ApplySpeechSettings(settingsControls(), m_unlistedSpeech);
+        m_unlistedSpeech = {};
+    }
+    // What choosing Speech would have said, had the voices been known then.
+    warnSpeechWithoutVoices();
     if (m_status->text().isEmpty())
         setStatusText(notice);
 }
@@ -150,10 +163,9 @@ void frmMain::mnuFileRecall_Click()
         return;
     }
     stopRunForRefill();
-    const bool voicesReady = m_speech->hasVoice();
-    const LoadOutcome outcome = vt::SettingsLoad(settingsControls(), file, voicesReady);
+    const LoadOutcome outcome = vt::SettingsLoad(settingsControls(), file);
     sSettingsFile = *chosen;
-    m_pendingSpeech = voicesReady ? std::nullopt : std::optional(outcome.speech);
+    keepUnlistedSpeech(outcome);
     reportSettingsProblem(QStringLiteral("Settings Error, "), outcome);
     // The loaded tables may have another number of rows than the shown ones.
     ArrangeWindow();
@@ -166,8 +178,7 @@ void frmMain::mnuFileSave_Click()
     if (!chosen)
         return;
     QString error;
-    if (!SettingsSave(settingsControls(), *chosen, m_pendingSpeech ? &*m_pendingSpeech : nullptr,
-                      &error)) {
+    if (!SettingsSave(settingsControls(), *chosen, m_unlistedSpeech, &error)) {
         setStatusText(QStringLiteral("Save Error, ") + error);
         beep();
         return;
@@ -185,8 +196,7 @@ void frmMain::closeEvent(QCloseEvent* event)
 {
     endCellEditing();
     QString error;
-    if (!SettingsSave(settingsControls(), sSettingsFile,
-                      m_pendingSpeech ? &*m_pendingSpeech : nullptr, &error) &&
+    if (!SettingsSave(settingsControls(), sSettingsFile, m_unlistedSpeech, &error) &&
         !m_closeRefused) {
         // Once, the window stays open so the watchkeeper can save elsewhere;
         // a second close right after ends without saving.

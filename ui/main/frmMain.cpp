@@ -150,6 +150,11 @@ void frmMain::connectControls()
     connect(ui.cmdStop, &QPushButton::clicked, this, &frmMain::cmdStop_Click);
     connect(ui.cmbMode, &QComboBox::currentIndexChanged, this, &frmMain::cmbMode_Click);
     connect(ui.cmbSound, &QComboBox::currentIndexChanged, this, &frmMain::cmbSound_Click);
+    // Positions chosen before the voices are listed go to the voice then.
+    connect(ui.sldSpeechRate, &QSlider::valueChanged, this,
+            [this](int value) { keepUnlistedSlider(&SpeechSettings::rate, value); });
+    connect(ui.sldSpeechVolume, &QSlider::valueChanged, this,
+            [this](int value) { keepUnlistedSlider(&SpeechSettings::volume, value); });
     connect(ui.cmdSpeechSpeak, &QPushButton::clicked, this, &frmMain::cmdSpeechSpeak_Click);
     connectFileMenu();
     connect(&tmrTimer, &QTimer::timeout, this, &frmMain::tmrTimer_Timer);
@@ -347,11 +352,19 @@ void frmMain::cmbMode_Click()
 void frmMain::cmbSound_Click()
 {
     setStatusText(QString());
+    // While the engine is starting its voices are not known yet; engineReady
+    // tells when there are none.
+    if (!m_speechStarting)
+        warnSpeechWithoutVoices();
+    ArrangeWindow();
+}
+
+void frmMain::warnSpeechWithoutVoices()
+{
     if (ui.cmbSound->currentIndex() == 2 && ui.cmbSpeechEngine->count() == 0) {
         setStatusText(QStringLiteral("No Speech Voice Engines Installed"));
         beep();
     }
-    ArrangeWindow();
 }
 
 void frmMain::tmrTimer_Timer()

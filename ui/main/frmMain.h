@@ -116,6 +116,9 @@ private:
     void SettingsLoad();
     SettingsControls settingsControls() const;
     void engineReady();
+    void keepUnlistedSpeech(const LoadOutcome& outcome);
+    void keepUnlistedSlider(std::optional<int> SpeechSettings::*field, int value);
+    void warnSpeechWithoutVoices();
     void reportSettingsProblem(const QString& prefix, const LoadOutcome& outcome);
     void stopRunForRefill();
     void endCellEditing();
@@ -178,8 +181,12 @@ private:
     QPointer<QWidget> m_about;
     QString m_defaultSettingsFile;
     QString sSettingsFile;
-    // Speech values read from the file while the engine was still starting.
-    std::optional<SpeechSettings> m_pendingSpeech;
+    // Speech values read from a file, and slider positions chosen, while no
+    // voices were listed: applied once they are, and the voice written back
+    // unchanged until then, also when the engine failed or timed out.
+    SpeechSettings m_unlistedSpeech;
+    // Until the engine is ready or has failed, whether it has voices is not known.
+    bool m_speechStarting = true;
     bool m_closeRefused = false;
 };
 
