@@ -5,7 +5,7 @@
 // is timed; the longest ones are printed.
 #include "core/alarmtable.h"
 #include "core/clock.h"
-#include "tests/fakespeech.h"
+#include "tests/support.h"
 #include "ui/main/frmMain.h"
 
 #include <QApplication>
@@ -68,11 +68,6 @@ private:
     std::map<QString, qint64> m_worst;
     qint64 m_overall = 0;
 };
-
-void fireTick(const QTimer& timer)
-{
-    QMetaObject::invokeMethod(const_cast<QTimer*>(&timer), "timeout");
-}
 
 } // namespace
 

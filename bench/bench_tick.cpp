@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // How long one tick of the run takes with 1000 enabled entries, none due: the
 // tick's worst case, every row looked at. Prints the median and worst of many.
-#include "tests/fakehost.h"
+#include "tests/support.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -15,14 +15,13 @@ int main(int argc, char* argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    FakeHost host;
-    vt::FakeClock clock;
-    host.clock = &clock;
+    Harness h;
     for (int i = 0; i < 1000; ++i)
-        host.addEntry(vt::IntervalMode, QStringLiteral("1440"), QStringLiteral("Check"));
-    vt::RunControl run(host, clock);
-    clock.setLocal(QDateTime(QDate(2027, 1, 15), QTime(10, 0)));
-    run.StartRun();
+        addEntry(h.host.tables[vt::IntervalMode], QStringLiteral("1440"), QStringLiteral("Check"));
+    h.startAt(QStringLiteral("2027-01-15T10:00:00"));
+    vt::RunControl& run = h.run;
+    vt::FakeClock& clock = h.clock;
+    FakeHost& host = h.host;
 
     std::vector<qint64> ns;
     QElapsedTimer timer;

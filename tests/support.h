@@ -260,7 +260,7 @@ public:
 class FakeSpeechProvider : public vt::SpeechEngineProvider
 {
 public:
-    FakeSpeechProvider(std::unique_ptr<vt::SpeechEngine> engine, bool late)
+    explicit FakeSpeechProvider(std::unique_ptr<vt::SpeechEngine> engine, bool late = false)
         : m_engine(std::move(engine)), m_late(late)
     {
     }

@@ -39,6 +39,7 @@ Sound=1
 Speech Engine=0
 Speech Rate=0
 Speech Volume=100
+Speech Voice=Voice A
 
 [Time]
 Count=1

@@ -2,8 +2,9 @@
 // The voice list and the speech settings around an engine that is ready at
 // once, late, or never: what the status line says, a saved voice kept by its
 // name, a voice found by typing, and the file's speech values never lost.
-#include "testmain.h"
-#include "windowdriver.h"
+#include "support.h"
+
+#include <QComboBox>
 
 #include <QLabel>
 #include <QSlider>
@@ -35,6 +36,8 @@ class TestVoices : public QObject
 private slots:
     void statusOnceEngineIsKnown_data();
     void statusOnceEngineIsKnown();
+    void speechEngineIndex_data();
+    void speechEngineIndex();
     void savedVoiceKeptByName_data();
     void savedVoiceKeptByName();
     void voiceOfAnotherLanguageFoundByTypingAndSpoken();
@@ -71,13 +74,31 @@ void TestVoices::statusOnceEngineIsKnown()
     QFETCH(QByteArray, file);
     QFETCH(QString, status);
     QFETCH(int, beeps);
-    WindowDriver d(engineWith(voices), late, &file);
+    WindowDriver d(file, engineWith(voices), late);
     if (file.isEmpty())
         d.ui().cmbSound->setCurrentIndex(2);
     if (late)
         d.speech.finish();
     QCOMPARE(d.window.statusPanel()->text(), status);
     QCOMPARE(d.beeper.beeps, beeps);
+}
+
+void TestVoices::speechEngineIndex_data()
+{
+    QTest::addColumn<QByteArray>("index");
+    QTest::addColumn<int>("selected");
+    QTest::newRow("second voice") << QByteArray("1") << 1;
+    QTest::newRow("-1: no voice") << QByteArray("-1") << -1;
+    QTest::newRow("beyond the list: ignored") << QByteArray("3") << 0;
+}
+
+// The voice index of a file without a voice name, as older files hold it.
+void TestVoices::speechEngineIndex()
+{
+    QFETCH(QByteArray, index);
+    WindowDriver d("[Timer]\nSpeech Engine=" + index + "\n");
+    QTEST(d.ui().cmbSpeechEngine->currentIndex(), "selected");
+    QCOMPARE(d.status(), QString());
 }
 
 void TestVoices::savedVoiceKeptByName_data()
@@ -98,22 +119,22 @@ void TestVoices::savedVoiceKeptByName()
     QFETCH(QString, selected);
     QByteArray saved;
     {
-        WindowDriver first(std::make_unique<FakeSpeechEngine>(kFirstStart));
+        WindowDriver first({}, std::make_unique<FakeSpeechEngine>(kFirstStart));
         first.ui().cmbSpeechEngine->setCurrentIndex(2);
         first.window.close();
-        saved = first.settingsText();
+        saved = readFile(first.path());
     }
     // The new key comes after the older speech keys.
     QVERIFY(saved.contains("Speech Engine=2\nSpeech Rate=0\nSpeech Volume=100\n"
                            "Speech Voice=German - Anna\n"));
-    WindowDriver second(std::make_unique<FakeSpeechEngine>(secondStart), false, &saved);
+    WindowDriver second(saved, std::make_unique<FakeSpeechEngine>(secondStart));
     QCOMPARE(second.ui().cmbSpeechEngine->currentText(), selected);
     QCOMPARE(second.engine->selected, secondStart.indexOf(selected));
 }
 
 void TestVoices::voiceOfAnotherLanguageFoundByTypingAndSpoken()
 {
-    WindowDriver d(std::make_unique<FakeSpeechEngine>(kFirstStart));
+    WindowDriver d({}, std::make_unique<FakeSpeechEngine>(kFirstStart));
     d.ui().cmbSound->setCurrentIndex(2);
     QComboBox* list = d.ui().cmbSpeechEngine;
     list->setFocus();
@@ -140,7 +161,7 @@ void TestVoices::fileSpeechValuesSurvive()
     QFETCH(bool, ready);
     const QByteArray file = "[Timer]\nSound=2\nSpeech Engine=0\nSpeech Rate=-7\n"
                             "Speech Volume=40\nSpeech Voice=Voice B\n";
-    WindowDriver d(engineWith(voices), true, &file);
+    WindowDriver d(file, engineWith(voices), true);
     // The sliders take the file's values, and the user's, with no voice.
     QCOMPARE(d.ui().sldSpeechRate->value(), -7);
     d.ui().sldSpeechVolume->setValue(55);
@@ -154,9 +175,9 @@ void TestVoices::fileSpeechValuesSurvive()
     }
     d.window.close();
     const QByteArray index = voices > 0 && ready ? "Speech Engine=1\n" : "Speech Engine=0\n";
-    QVERIFY2(d.settingsText().contains(index + "Speech Rate=-7\nSpeech Volume=55\n"
-                                               "Speech Voice=Voice B\n"),
-             d.settingsText().constData());
+    QVERIFY2(readFile(d.path()).contains(index + "Speech Rate=-7\nSpeech Volume=55\n"
+                                                 "Speech Voice=Voice B\n"),
+             readFile(d.path()).constData());
 }
 
 VT_TEST_MAIN(TestVoices, "Europe/London")

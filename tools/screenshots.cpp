@@ -4,7 +4,7 @@
 // scripts/screenshots.sh, which gives it a real X display.
 #include "core/alarmtable.h"
 #include "core/clock.h"
-#include "tests/fakespeech.h"
+#include "tests/support.h"
 #include "ui/main/frmMain.h"
 #include "ui/message/frmMessage.h"
 
