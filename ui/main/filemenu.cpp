@@ -161,7 +161,7 @@ void frmMain::closeEvent(QCloseEvent* event)
     QString error;
     if (!SettingsSave(settingsControls(), sSettingsFile,
                       m_pendingSpeech ? &*m_pendingSpeech : nullptr, &error) &&
-        !m_closeRefused) {
+        !m_closeRefused && !m_closingForSystem) {
         // Once, the window stays open so the watchkeeper can save elsewhere;
         // a second close in a row ends without saving.
         m_closeRefused = true;
