@@ -71,15 +71,14 @@ void answerHelpOrVersion(int argc, char* argv[])
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     CommandLine commandLine;
-    commandLine.parser.parse(arguments);
-    const bool help = commandLine.parser.isSet(QStringLiteral("help"));
-    if (!help && !commandLine.parser.isSet(QStringLiteral("version")))
+    QCommandLineParser& parser = commandLine.parser;
+    parser.parse(arguments);
+    if (!parser.isSet(QStringLiteral("help")) && !parser.isSet(QStringLiteral("help-all")) &&
+        !parser.isSet(QStringLiteral("version")))
         return;
     QCoreApplication app(argc, argv);
     describeProgram();
-    if (help)
-        commandLine.parser.showHelp();
-    commandLine.parser.showVersion();
+    parser.process(app); // answers and exits
 }
 
 void choosePlatform()
