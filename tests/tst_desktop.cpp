@@ -307,7 +307,8 @@ void tst_Desktop::platformChoice()
 
 // A watch as a watchkeeper keeps it: Start by its key, the next alarm in the
 // minimized window's caption and in the tray, the alarm and its notification,
-// Enter for Continue, the close box, and the command line's FILE saved.
+// Enter for Continue, the window back from the tray, the close box, and the
+// command line's FILE saved.
 void tst_Desktop::watch()
 {
     QTime first, next;
@@ -337,6 +338,12 @@ void tst_Desktop::watch()
     const QString nextTimer = "Timer " + next.toString("hh:mm");
     QTRY_COMPARE(names(main), QStringList({nextTimer, nextTimer}));
     QCOMPARE(toolTip(), nextTimer);
+
+    // A click on the tray icon brings the window back, titled "Vigiltide".
+    m_conn->call(QDBusMessage::createMethodCall(m_tray.items.constLast(), "/StatusNotifierItem",
+                                                "org.kde.StatusNotifierItem", "Activate")
+                 << 0 << 0);
+    QTRY_COMPARE(names(main), QStringList({"Vigiltide", "Vigiltide"}));
 
     run("wmctrl", {"-i", "-c", main});
     QTRY_COMPARE_WITH_TIMEOUT(app->state(), QProcess::NotRunning, 10000);
