@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Each alarm also as a desktop notification (org.freedesktop.Notifications):
 // a second channel that gets through where the alarm window may not be seen,
-// such as behind a full-screen window on Wayland. Calls never wait on the bus.
+// such as behind a full-screen window on Wayland. Posting and withdrawing
+// never wait on the bus.
 #pragma once
 
 #include <QDBusAbstractInterface>
