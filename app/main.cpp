@@ -1,25 +1,139 @@
 // SPDX-License-Identifier: MIT
 // Vigiltide: an alarm timer for a person keeping watch.
 #include "core/clock.h"
+#include "packaging/version.h"
+#include "platform/desktopnotifier.h"
 #include "platform/logindinhibitor.h"
 #include "platform/nullinhibitor.h"
+#include "platform/platformchoice.h"
+#include "platform/trayicon.h"
 #include "resources/images.h"
 #include "settings/settings.h"
 #include "speech/qtspeechprovider.h"
 #include "speech/tonebeeper.h"
 #include "ui/main/frmMain.h"
 
+#ifdef Q_OS_UNIX
+#include "platform/terminationsignals.h"
+#endif
+
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QDBusConnection>
+#include <QFileInfo>
+#include <QLabel>
+#include <QSessionManager>
+#include <QTimer>
+#include <QWindow>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <utility>
+
+namespace
+{
+
+struct CommandLine {
+    QCommandLineParser parser;
+    QCommandLineOption start{
+        QStringLiteral("start"),
+        QCoreApplication::translate("main", "Press Start once the window is up, as for a watch "
+                                            "started from an autostart entry.")};
+
+    CommandLine()
+    {
+        parser.setApplicationDescription(
+            QCoreApplication::translate("main", "Alarm timer that keeps a watchkeeper checking."));
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addOption(start);
+        parser.addPositionalArgument(
+            QStringLiteral("FILE"),
+            QCoreApplication::translate("main", "The settings file to read at start and write "
+                                                "at close, instead of the default one."),
+            QStringLiteral("[FILE]"));
+    }
+};
+
+void describeProgram()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Vigiltide"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(vt::kVersion));
+}
+
+// --help and --version answer in a terminal without a display, so they are
+// served before the windowing system is asked for. Anything else, Qt's own
+// options included, waits for the full application.
+void answerHelpOrVersion(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    CommandLine commandLine;
+    QCommandLineParser& parser = commandLine.parser;
+    parser.parse(arguments);
+    if (!parser.isSet(QStringLiteral("help")) && !parser.isSet(QStringLiteral("help-all")) &&
+        !parser.isSet(QStringLiteral("version")))
+        return;
+    QCoreApplication app(argc, argv);
+    describeProgram();
+    parser.process(app); // answers and exits
+}
+
+void choosePlatform()
+{
+    const QByteArray platform = vt::choosePlatform(qgetenv("XDG_SESSION_TYPE"), qgetenv("DISPLAY"),
+                                                   qgetenv("QT_QPA_PLATFORM"));
+    if (!platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform);
+}
+
+// Runs once the window is on the screen and its first frame is drawn: under
+// a window manager a window can be minimized only once it is mapped, and
+// nothing here may hold up the first frame.
+class WhenShown : public QObject
+{
+public:
+    WhenShown(QWindow& window, std::function<void()> then)
+        : QObject(&window), m_then(std::move(then))
+    {
+        window.installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+            watched->removeEventFilter(this);
+            // The window draws its frame on this event, before the timer runs.
+            QTimer::singleShot(0, qApp, m_then);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_then;
+};
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
+    answerHelpOrVersion(argc, argv);
+    choosePlatform();
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Vigiltide"));
-    QApplication::setApplicationVersion(QStringLiteral("2.11"));
+    describeProgram();
     QApplication::setWindowIcon(vt::programIcon());
     // Lets Wayland compositors and docks match the windows to the installed
     // menu entry, which carries the name and icon they show.
     QGuiApplication::setDesktopFileName(QStringLiteral(VIGILTIDE_APP_ID));
+    CommandLine commandLine;
+    commandLine.parser.process(app);
+    const QStringList files = commandLine.parser.positionalArguments();
+    const QString startFile =
+        files.isEmpty() ? QString() : QFileInfo(files.first()).absoluteFilePath();
 
     vt::SystemClock clock;
     vt::ToneBeeper beeper;
@@ -29,7 +143,29 @@ int main(int argc, char* argv[])
 #else
     vt::NullSleepInhibitor sleep;
 #endif
-    vt::frmMain window(clock, beeper, speech, sleep, vt::DefaultSettingsPath());
+    vt::frmMain window(clock, beeper, speech, sleep, vt::DefaultSettingsPath(), startFile);
+    if (!startFile.isEmpty() && window.settingsFile() != startFile)
+        std::fprintf(stderr, "%s\n", qPrintable(window.statusPanel()->text()));
+
+#ifdef Q_OS_UNIX
+    vt::TerminationSignals termination;
+    QObject::connect(&termination, &vt::TerminationSignals::received, &window,
+                     &vt::frmMain::closeForSystem);
+#endif
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                     &vt::frmMain::saveForSession);
+
+    std::unique_ptr<vt::TrayIcon> tray;
+    std::unique_ptr<vt::DesktopNotifier> notifier;
     window.show();
+    new WhenShown(*window.windowHandle(), [&] {
+        tray = vt::TrayIcon::createIfAvailable(vt::programIcon());
+        window.attachTray(tray.get());
+        notifier = std::make_unique<vt::DesktopNotifier>(QDBusConnection::sessionBus(),
+                                                         QStringLiteral(VIGILTIDE_APP_ID));
+        window.attachNotifier(notifier.get());
+        if (commandLine.parser.isSet(commandLine.start))
+            window.form().cmdStart->click();
+    });
     return QApplication::exec();
 }

@@ -66,6 +66,7 @@ metainfo=$prefix/share/metainfo/$id.metainfo.xml
 expected=(
     "$prefix/bin/vigiltide" "$desktop" "$metainfo"
     "$prefix/share/icons/hicolor/scalable/apps/$id.svg"
+    "$prefix/share/man/man1/vigiltide.1.gz"
 )
 sizes=(16 24 32 48 64 128 256)
 for size in "${sizes[@]}"; do

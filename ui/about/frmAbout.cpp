@@ -2,6 +2,7 @@
 #include "ui/about/frmAbout.h"
 
 #include "core/twips.h"
+#include "packaging/version.h"
 #include "resources/images.h"
 
 #include <QAccessible>
@@ -15,9 +16,6 @@ namespace vt
 
 namespace
 {
-
-constexpr int kMajor = 2;
-constexpr int kMinor = 11;
 
 // A plain widget reads as a filler to screen readers; the box is a dialog and
 // should be announced as one when it opens.
@@ -67,7 +65,7 @@ void frmAbout::Form_Load()
     const QString title = QStringLiteral("Vigiltide");
     setWindowTitle(QStringLiteral("About ") + title);
     ui.lblTitle->setText(title);
-    ui.lblDescription->setText(descriptionText(kMajor, kMinor));
+    ui.lblDescription->setText(descriptionText(kVersionMajor, kVersionMinor));
     ui.lblDisclaimer->setText(tr("Written for the people who keep the watch.\n"
                                  "Free software under the MIT licence,\n"
                                  "offered as it is, with no warranty.\n"

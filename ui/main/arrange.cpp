@@ -128,8 +128,11 @@ void frmMain::changeEvent(QEvent* event)
 void frmMain::paintEvent(QPaintEvent* event)
 {
     // Every repaint, the first after a restore in particular, replaces the
-    // minimized window's "Timer hh:mm" caption.
-    setWindowTitle(QStringLiteral("Vigiltide"));
+    // minimized window's "Timer hh:mm" caption. Not while minimized: a window
+    // manager iconifies the window a moment after Start asks for it, and the
+    // repaint of the controls that Start changed lands in that moment.
+    if (!isMinimized())
+        setWindowTitle(QStringLiteral("Vigiltide"));
     QMainWindow::paintEvent(event);
 }
 

@@ -197,7 +197,7 @@ void frmMain::closeEvent(QCloseEvent* event)
     endCellEditing();
     QString error;
     if (!SettingsSave(settingsControls(), sSettingsFile, m_unlistedSpeech, &error) &&
-        !m_closeRefused) {
+        !m_closeRefused && !m_closingForSystem) {
         // Once, the window stays open so the watchkeeper can save elsewhere;
         // a second close right after ends without saving.
         setStatusText(QStringLiteral("Save Error, ") + error);

@@ -43,10 +43,11 @@ void nameByLabel(QLabel* label, QWidget* control)
 } // namespace
 
 frmMain::frmMain(const Clock& clock, Beeper& beeper, SpeechEngineProvider& speechProvider,
-                 SleepInhibitor& sleep, const QString& defaultSettingsFile, QWidget* parent)
+                 SleepInhibitor& sleep, const QString& defaultSettingsFile,
+                 const QString& startFile, QWidget* parent)
     : QMainWindow(parent), m_images(enableCellImage(false), enableCellImage(true)),
       m_run(*this, clock), m_beeper(beeper), m_speechProvider(speechProvider), m_sleep(sleep),
-      m_defaultSettingsFile(defaultSettingsFile)
+      m_defaultSettingsFile(defaultSettingsFile), m_startFile(startFile)
 {
     ui.setupUi(this);
     setWindowIcon(programIcon());
@@ -176,7 +177,7 @@ void frmMain::Form_Load()
     // while, and the first sight of the window should not share it.
     QTimer::singleShot(0, this, [this] { m_speechProvider.start(); });
     SettingsDefault();
-    SettingsLoad();
+    loadStartSettings();
 }
 
 // ---- run host
@@ -217,6 +218,7 @@ RunControls frmMain::runControls()
 void frmMain::setCaption(const QString& caption)
 {
     setWindowTitle(caption);
+    updateTray();
 }
 
 void frmMain::minimizeWindow()
@@ -310,6 +312,7 @@ void frmMain::showMessage(int messageId, const QString& message, ColorValue back
                           ColorValue foreColor)
 {
     messageForm().Start(messageId, message, backColor, foreColor);
+    alarmShown(message);
 }
 
 void frmMain::keepAwake(const QString& why)
@@ -322,13 +325,16 @@ void frmMain::allowSleep()
     m_sleep.release();
 }
 
+// The message window's answers.
 void frmMain::TimerNext(int iMessageId)
 {
+    alarmAnswered();
     m_run.TimerNext(iMessageId);
 }
 
 void frmMain::TimerStop()
 {
+    alarmAnswered();
     m_run.TimerStop();
 }
 

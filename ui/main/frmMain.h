@@ -29,6 +29,8 @@ namespace vt
 {
 
 class Clock;
+class DesktopNotifier;
+class TrayIcon;
 
 // A cell of a table, -1 where a point lies outside all rows or columns.
 struct CellHit {
@@ -42,9 +44,22 @@ class frmMain : public QMainWindow, private RunHost, public MessageHost
 
 public:
     // defaultSettingsFile: the settings file of start-up and File, Default.
+    // startFile: when given, the settings file of start-up instead (the
+    // command line's FILE); the default one stands in when it cannot be read.
     frmMain(const Clock& clock, Beeper& beeper, SpeechEngineProvider& speechProvider,
-            SleepInhibitor& sleep, const QString& defaultSettingsFile, QWidget* parent = nullptr);
+            SleepInhibitor& sleep, const QString& defaultSettingsFile,
+            const QString& startFile = QString(), QWidget* parent = nullptr);
     ~frmMain() override;
+
+    // The desktop around the window, attached once the window is shown;
+    // either may be null where the desktop lacks it.
+    void attachTray(TrayIcon* tray);
+    void attachNotifier(DesktopNotifier* notifier);
+    // Ended by the system: saves and closes as the close box does, but never
+    // stays open for a failed save, since nobody is there to answer.
+    void closeForSystem();
+    // The session is ending: saves now, so nothing is lost whatever follows.
+    void saveForSession();
 
     // Answers from the message window, and the sounds it asks for.
     void TimerNext(int iMessageId) override;
@@ -111,6 +126,7 @@ private:
     frmMessage& messageForm();
 
     void Form_Load();
+    void loadStartSettings();
     void Form_Resize();
     void SettingsDefault();
     void SettingsLoad();
@@ -135,6 +151,14 @@ private:
     void cmbMode_Click();
     void cmbSound_Click();
     void tmrTimer_Timer();
+
+    // Tray icon and notifications.
+    QString trayText() const;
+    void updateTray();
+    void alarmShown(const QString& message);
+    void alarmAnswered();
+    void showMainWindow();
+    void bringForward();
     void cmdSpeechSpeak_Click();
     void mnuTimerSpeak();
 
@@ -180,6 +204,9 @@ private:
     std::unique_ptr<frmMessage> m_message;
     QPointer<QWidget> m_about;
     QString m_defaultSettingsFile;
+    QString m_startFile;
+    QPointer<TrayIcon> m_tray;
+    QPointer<DesktopNotifier> m_notifier;
     QString sSettingsFile;
     // Speech values read from a file, and slider positions chosen, while no
     // voices were listed: applied once they are, and the voice written back
@@ -188,6 +215,7 @@ private:
     // Until the engine is ready or has failed, whether it has voices is not known.
     bool m_speechStarting = true;
     bool m_closeRefused = false;
+    bool m_closingForSystem = false;
 };
 
 } // namespace vt
