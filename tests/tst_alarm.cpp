@@ -48,294 +48,270 @@ class TestAlarm : public QObject
     Q_OBJECT
 
 private slots:
-    void widthAndPlace_data();
-    void widthAndPlace();
-    void tickFlashesAndSounds_data();
-    void tickFlashesAndSounds();
-    void answers_data();
-    void answers();
-    void screenReadersAreTold();
-    void alarmIsAnnounced();
-    void voicesAndSliders();
-    void speakingReadsTheTable();
-    void speechFailures_data();
-    void speechFailures();
-    void readingThatNeverEnds();
-};
-
-void TestAlarm::widthAndPlace_data()
-{
-    QTest::addColumn<QString>("message"); // "limit": as wide as the window allows
-    QTest::addColumn<bool>("widened");
-    QTest::newRow("short") << "Log" << false;
-    QTest::newRow("at the limit") << "limit" << false;
-    QTest::newRow("wider") << "limitWW" << true;
-    QTest::newRow("wider than the screen") << QString(400, QLatin1Char('M')) << true;
-}
-
-void TestAlarm::widthAndPlace()
-{
-    QFETCH(QString, message);
-    QFETCH(bool, widened);
-    WindowDriver d;
-    frmMessage& w = *d.raiseAlarm();
-    message.replace(QStringLiteral("limit"), messageUpTo(w, 3000));
-    w.Start(1, message, 65535, 255);
-    const QLabel& label = *w.form().lblMessage;
-    if (widened)
-        QCOMPARE(w.width(), label.width() + twipsToPixels(120, w));
-    else
-        QCOMPARE(w.frameGeometry().width(), twipsToPixels(3000, w));
-    QVERIFY(qAbs(label.x() * 2 + label.width() - w.width()) <= 1); // centred
-    const int middle = w.width() / 2;
-    QCOMPARE(w.form().cmdOk->geometry().right() + 1, middle - twipsToPixels(120, w));
-    QCOMPARE(w.form().cmdCancel->x(), middle + twipsToPixels(120, w));
-    // Centred on the screen, unclamped: a message wider than it starts left of it.
-    const QRect screen = w.screen()->geometry();
-    QVERIFY(qAbs(w.frameGeometry().center().x() - screen.center().x()) <= 1);
-    QVERIFY(qAbs(w.frameGeometry().center().y() - screen.center().y()) <= 1);
-    QVERIFY(w.windowFlags() & Qt::WindowStaysOnTopHint);
-}
-
-void TestAlarm::tickFlashesAndSounds_data()
-{
-    QTest::addColumn<int>("sound");
-    QTest::addColumn<int>("back");
-    QTest::addColumn<int>("beeps");
-    QTest::addColumn<int>("spoken");
-    QTest::newRow("None: only flashes") << 0 << 65535 << 0 << 0;
-    QTest::newRow("Beep: once a second") << 1 << 65535 << 3 << 0;
-    QTest::newRow("Speech: again as each reading ends") << 2 << 65535 << 0 << 2;
-    QTest::newRow("equal colours still tick") << 1 << 255 << 3 << 0;
-}
-
-void TestAlarm::tickFlashesAndSounds()
-{
-    QFETCH(int, sound);
-    QFETCH(int, back);
-    WindowDriver d;
-    d.ui().cmbSound->setCurrentIndex(sound);
-    d.colours(1);
-    d.table().setCellBackColor(back);
-    d.engine->speakForever = true; // each reading lasts until told otherwise
-    frmMessage& w = *d.raiseAlarm();
-    QVERIFY(QTest::qWaitForWindowActive(&w)); // the keystroke goes to the active window only
-    QCOMPARE(std::pair(w.shownBackColor(), w.shownForeColor()), std::pair(back, 255));
-    fireTick(w.tick()); // the first tick inverts
-    QCOMPARE(std::pair(w.shownBackColor(), w.shownForeColor()), std::pair(255, back));
-    QCOMPARE(w.form().lblMessage->palette().color(QPalette::Window), QColor(255, 0, 0));
-    fireTick(w.tick()); // a tick during a reading adds nothing
-    d.engine->speaking = false;
-    fireTick(w.tick());
-    QCOMPARE(w.shownBackColor(), 255);
-    QTEST(d.beeper.beeps, "beeps");
-    QTEST(int(d.engine->spoken.size()), "spoken");
-    QCOMPARE(w.keystrokes(), 3); // one a second, to the window itself
-}
-
-void TestAlarm::answers_data()
-{
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<QString>("state");
-    QTest::addColumn<QString>("status");
-    QTest::newRow("Continue") << "cmdOk"
-                              << "Running"
-                              << "Timer 11:00"; // the 15-minute entry
-    QTest::newRow("Enter") << "Return"
-                           << "Running"
-                           << "Timer 11:00";
-    QTest::newRow("close box") << "close"
+    void widthAndPlace_data()
+    {
+        QTest::addColumn<QString>("message"); // "limit": as wide as the window allows
+        QTest::addColumn<bool>("widened");
+        QTest::newRow("short") << "Log" << false;
+        QTest::newRow("at the limit") << "limit" << false;
+        QTest::newRow("wider") << "limitWW" << true;
+        QTest::newRow("wider than the screen") << QString(400, QLatin1Char('M')) << true;
+    }
+    void widthAndPlace()
+    {
+        QFETCH(QString, message);
+        QFETCH(bool, widened);
+        WindowDriver d;
+        frmMessage& w = *d.raiseAlarm();
+        message.replace(QStringLiteral("limit"), messageUpTo(w, 3000));
+        w.Start(1, message, 65535, 255);
+        const QLabel& label = *w.form().lblMessage;
+        if (widened)
+            QCOMPARE(w.width(), label.width() + twipsToPixels(120, w));
+        else
+            QCOMPARE(w.frameGeometry().width(), twipsToPixels(3000, w));
+        QVERIFY(qAbs(label.x() * 2 + label.width() - w.width()) <= 1); // centred
+        const int middle = w.width() / 2;
+        QCOMPARE(w.form().cmdOk->geometry().right() + 1, middle - twipsToPixels(120, w));
+        QCOMPARE(w.form().cmdCancel->x(), middle + twipsToPixels(120, w));
+        // Centred on the screen, unclamped: a message wider than it starts left of it.
+        const QRect screen = w.screen()->geometry();
+        QVERIFY(qAbs(w.frameGeometry().center().x() - screen.center().x()) <= 1);
+        QVERIFY(qAbs(w.frameGeometry().center().y() - screen.center().y()) <= 1);
+        QVERIFY(w.windowFlags() & Qt::WindowStaysOnTopHint);
+    }
+    void tickFlashesAndSounds_data()
+    {
+        QTest::addColumn<int>("sound");
+        QTest::addColumn<int>("back");
+        QTest::addColumn<int>("beeps");
+        QTest::addColumn<int>("spoken");
+        QTest::newRow("None: only flashes") << 0 << 65535 << 0 << 0;
+        QTest::newRow("Beep: once a second") << 1 << 65535 << 3 << 0;
+        QTest::newRow("Speech: again as each reading ends") << 2 << 65535 << 0 << 2;
+        QTest::newRow("equal colours still tick") << 1 << 255 << 3 << 0;
+    }
+    void tickFlashesAndSounds()
+    {
+        QFETCH(int, sound);
+        QFETCH(int, back);
+        WindowDriver d;
+        d.ui().cmbSound->setCurrentIndex(sound);
+        d.select(1, MessageColumn);
+        d.table().setCellBackColor(back);
+        d.engine->speakForever = true; // each reading lasts until told otherwise
+        frmMessage& w = *d.raiseAlarm();
+        QVERIFY(QTest::qWaitForWindowActive(&w)); // the keystroke goes to the active window only
+        QCOMPARE(std::pair(w.shownBackColor(), w.shownForeColor()), std::pair(back, 255));
+        fireTick(w.tick()); // the first tick inverts
+        QCOMPARE(std::pair(w.shownBackColor(), w.shownForeColor()), std::pair(255, back));
+        QCOMPARE(w.form().lblMessage->palette().color(QPalette::Window), QColor(255, 0, 0));
+        fireTick(w.tick()); // a tick during a reading adds nothing
+        d.engine->speaking = false;
+        fireTick(w.tick());
+        QCOMPARE(w.shownBackColor(), 255);
+        QTEST(d.beeper.beeps, "beeps");
+        QTEST(int(d.engine->spoken.size()), "spoken");
+        QCOMPARE(w.keystrokes(), 3); // one a second, to the window itself
+    }
+    void answers_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("Continue") << "cmdOk"
+                                  << "Running"
+                                  << "Timer 11:00"; // the 15-minute entry
+        QTest::newRow("Enter") << "Return"
                                << "Running"
                                << "Timer 11:00";
-    QTest::newRow("Stop") << "cmdCancel"
-                          << "Stopped"
-                          << "";
-}
-
-void TestAlarm::answers()
-{
-    QFETCH(QString, answer);
-    WindowDriver d;
-    d.engine->speakForever = true;
-    d.ui().cmbSound->setCurrentIndex(2);
-    frmMessage& w = *d.raiseAlarm();
-    fireTick(w.tick()); // a reading goes on
-    if (answer == QLatin1String("close"))
-        w.close();
-    else if (answer == QLatin1String("Return"))
-        QTest::keyClick(w.form().cmdOk, Qt::Key_Return);
-    else
-        QTest::mouseClick(w.findChild<QPushButton*>(answer), Qt::LeftButton);
-    QVERIFY(!w.isVisible() && !w.tick().isActive());
-    QCOMPARE(d.engine->waitedMs, QList<int>{5000}); // the reading may end, five seconds at most
-    QTEST(d.window.statePanel()->text(), "state");
-    QTEST(d.status(), "status");
-    if (d.window.tick().isActive()) { // the next alarm reuses the window, set afresh
-        fireTick(d.window.tick());
-        QVERIFY(w.isVisible());
-        QCOMPARE(w.messageId(), 2);
-        QCOMPARE(w.form().lblMessage->text(), QStringLiteral("Time's Up, Check Horizon"));
-        QCOMPARE(w.shownBackColor(), d.table().BackColor());
-        QCOMPARE(w.keystrokes(), 0);
+        QTest::newRow("close box") << "close"
+                                   << "Running"
+                                   << "Timer 11:00";
+        QTest::newRow("Stop") << "cmdCancel"
+                              << "Stopped"
+                              << "";
     }
-}
-
-void TestAlarm::screenReadersAreTold()
-{
-    WindowDriver d;
-    frmMessage& w = *d.raiseAlarm();
-    const auto iface = [](QObject* object) {
-        return QAccessible::queryAccessibleInterface(object);
-    };
-    // The alarm is an alert, read out with its message.
-    QCOMPARE(iface(&w)->role(), QAccessible::AlertMessage);
-    QCOMPARE(iface(&w)->text(QAccessible::Description), QStringLiteral("Time's Up, Check Log"));
-    QCOMPARE(iface(w.form().cmdOk)->text(QAccessible::Name), QStringLiteral("Continue"));
-    QCOMPARE(iface(w.form().cmdCancel)->text(QAccessible::Name), QStringLiteral("Stop"));
-    // The main window's controls are named, by their labels where they have one.
-    QCOMPARE(d.ui().Label7->buddy(), d.ui().cmbSpeechEngine);
-    QCOMPARE(iface(d.ui().sldSpeechRate)->text(QAccessible::Name), QStringLiteral("Rate"));
-    QCOMPARE(iface(d.window.grdTimer(0))->text(QAccessible::Name),
-             QStringLiteral("Interval alarms"));
-    QCOMPARE(iface(d.window.statePanel())->text(QAccessible::Description),
-             QStringLiteral("Running"));
-    QAccessibleTableInterface* cells = iface(d.window.grdTimer(0))->tableInterface();
-    QCOMPARE(cells->cellAt(1, EnableColumn)->text(QAccessible::Name), QStringLiteral("Enabled"));
-    QCOMPARE(cells->cellAt(1, OptionsColumn)->text(QAccessible::Name), QStringLiteral("Options"));
-}
-
-// Needs a screen reader's bus, without which Qt passes no event on: ctest runs
-// it once more on a private desktop that has one.
-void TestAlarm::alarmIsAnnounced()
-{
-    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
-        QSKIP("accessibility events reach nobody without an accessibility bus");
-    QTRY_VERIFY_WITH_TIMEOUT(QAccessible::isActive(),
-                             20000); // the bus is found a moment after start
-    QAccessible::installUpdateHandler(recordEvent);
-    WindowDriver d;
-    g_events.clear();
-    frmMessage& w = *d.raiseAlarm();
-    // One alert as it appears, once it is shown, read out with its message;
-    // flashing raises no other.
-    const auto isAlert = [](const auto& e) { return e.first == QAccessible::Alert; };
-    const auto alert = std::find_if(g_events.begin(), g_events.end(), isAlert);
-    QVERIFY(alert != g_events.end());
-    QCOMPARE(alert->second, QStringLiteral("Time's Up, Check Log"));
-    QVERIFY(std::any_of(g_events.begin(), alert,
-                        [](const auto& e) { return e.first == QAccessible::ObjectShow; }));
-    fireTick(w.tick());
-    QCOMPARE(std::count_if(g_events.begin(), g_events.end(), isAlert), 1);
-    QAccessible::installUpdateHandler(nullptr);
-}
-
-void TestAlarm::voicesAndSliders()
-{
-    WindowDriver d;
-    QCOMPARE(d.ui().cmbSpeechEngine->currentIndex(), 0); // the first voice
-    QCOMPARE(d.engine->selected, 0);
-    d.ui().sldSpeechRate->setValue(25); // beyond the end stays at the end
-    QCOMPARE(d.engine->voiceRate, 10);
-    QCOMPARE(d.ui().lblSpeechRate->text(), QStringLiteral("10"));
-    d.ui().cmbSpeechEngine->setCurrentIndex(1); // a voice brings its own rate
-    QCOMPARE(d.engine->selected, 1);
-    QCOMPARE(d.ui().sldSpeechRate->value(), 0);
-    d.ui().sldSpeechVolume->setFocus();
-    d.ui().sldSpeechVolume->setValue(0);
-    QTest::keyClick(d.ui().sldSpeechVolume, Qt::Key_PageUp); // a page is 5
-    QCOMPARE(d.engine->voiceVolume, 5);
-    QCOMPARE(d.ui().lblSpeechVolume->text(), QStringLiteral("5"));
-    QCOMPARE(d.beeper.beeps, 0);
-    // A voice that cannot be chosen says so, and leaves the sliders alone.
-    d.engine->failSelect = true;
-    d.ui().sldSpeechRate->setValue(7);
-    d.ui().cmbSpeechEngine->setCurrentIndex(0);
-    QCOMPARE(d.status(), QStringLiteral("Voice Error, no such voice"));
-    QCOMPARE(d.beeper.beeps, 1);
-    QCOMPARE(d.ui().sldSpeechRate->value(), 7);
-}
-
-void TestAlarm::speakingReadsTheTable()
-{
-    WindowDriver d;
-    d.ui().cmbSound->setCurrentIndex(2);
-    d.setEntry(2, QStringLiteral("15"), QStringLiteral("Horizon, disabled"), false);
-    QTest::mouseClick(d.ui().cmdSpeechSpeak, Qt::LeftButton); // every row, one after the other
-    QCOMPARE(d.engine->spoken, (QStringList{QStringLiteral("Time's Up, Check Log"),
-                                            QStringLiteral("Horizon, disabled")}));
-    QCOMPARE(std::pair(d.table().Row(), d.table().Col()), std::pair(2, int(MessageColumn)));
-    QVERIFY(d.ui().cmdSpeechSpeak->isEnabled());
-    d.pick(1, d.ui().mnuTimerSpeak); // the row of the menu
-    QCOMPARE(d.engine->spoken.last(), QStringLiteral("Time's Up, Check Log"));
-    // Nothing waits while nothing is read.
-    d.window.SpeechStop();
-    QVERIFY(d.engine->waitedMs.isEmpty());
-}
-
-void TestAlarm::speechFailures_data()
-{
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<QString>("atStart");
-    QTest::addColumn<QString>("atAlarm");
-    QTest::addColumn<int>("beeps"); // at start, choosing the sound mode, at the alarm
-    QTest::newRow("no speech components") << "engine"
-                                          << "No Voice Components Loaded"
-                                          << "No Voice Components Installed" << 3;
-    QTest::newRow("no voices") << "voices"
-                               << "No Voice Engines Loaded"
-                               << "No Voice Engines Installed" << 3;
-    QTest::newRow("speaking fails") << "speak"
-                                    << ""
-                                    << "Speak Error, audio device lost" << 1;
-    QTest::newRow("no sound output") << "sound"
-                                     << ""
-                                     << "Sound Error, no sound output" << 1;
-}
-
-// Each failure is one line with one beep, and the alarm still flashes.
-void TestAlarm::speechFailures()
-{
-    QFETCH(QString, fault);
-    std::unique_ptr<FakeSpeechEngine> engine;
-    if (fault != QLatin1String("engine"))
-        engine = std::make_unique<FakeSpeechEngine>(
-            fault == QLatin1String("voices") ? QStringList() : FakeSpeechEngine().voiceList);
-    if (engine)
-        engine->failSpeak = fault == QLatin1String("speak");
-    WindowDriver d({}, std::move(engine));
-    QTEST(d.status(), "atStart");
-    if (fault == QLatin1String("sound"))
-        d.beeper.silence = QStringLiteral("no sound output");
-    else
+    void answers()
+    {
+        QFETCH(QString, answer);
+        WindowDriver d;
+        d.engine->speakForever = true;
         d.ui().cmbSound->setCurrentIndex(2);
-    frmMessage& w = *d.raiseAlarm();
-    fireTick(w.tick());
-    QVERIFY(w.isVisible() && w.shownBackColor() == 255); // it flashes
-    QTEST(d.status(), "atAlarm");
-    QTEST(d.beeper.beeps, "beeps");
-}
-
-void TestAlarm::readingThatNeverEnds()
-{
-    Harness h; // its host is the status line
-    QComboBox voices;
-    QSlider rate, volume;
-    QLabel rateLabel, volumeLabel;
-    SpeechService service({&voices, &rate, &volume, &rateLabel, &volumeLabel}, h.host);
-    auto engine = std::make_unique<FakeSpeechEngine>();
-    engine->speakForever = true;
-    FakeSpeechEngine& fake = *engine;
-    service.SpeechLoad(std::move(engine));
-    service.setStuckAfterMs(50);
-    service.SpeechSpeak(QStringLiteral("Check"), false);
-    service.SpeechSpeak(QStringLiteral("Check"), false); // still reading: dropped quietly
-    QCOMPARE(h.host.beeps, 0);
-    QTest::qWait(80);
-    service.SpeechSpeak(QStringLiteral("Check"), false);
-    QCOMPARE(h.host.beeps, 1);
-    QVERIFY(h.host.status.startsWith(QStringLiteral("Speak Error, ")));
-    QCOMPARE(fake.spoken.size(), 1);
-}
+        frmMessage& w = *d.raiseAlarm();
+        fireTick(w.tick()); // a reading goes on
+        if (answer == QLatin1String("close"))
+            w.close();
+        else if (answer == QLatin1String("Return"))
+            QTest::keyClick(w.form().cmdOk, Qt::Key_Return);
+        else
+            QTest::mouseClick(w.findChild<QPushButton*>(answer), Qt::LeftButton);
+        QVERIFY(!w.isVisible() && !w.tick().isActive());
+        QCOMPARE(d.engine->waitedMs, QList<int>{5000}); // the reading may end, five seconds at most
+        QTEST(d.window.statePanel()->text(), "state");
+        QTEST(d.status(), "status");
+        if (d.window.tick().isActive()) { // the next alarm reuses the window, set afresh
+            fireTick(d.window.tick());
+            QVERIFY(w.isVisible());
+            QCOMPARE(w.messageId(), 2);
+            QCOMPARE(w.form().lblMessage->text(), QStringLiteral("Time's Up, Check Horizon"));
+            QCOMPARE(w.shownBackColor(), d.table().BackColor());
+            QCOMPARE(w.keystrokes(), 0);
+        }
+    }
+    void screenReadersAreTold()
+    {
+        WindowDriver d;
+        frmMessage& w = *d.raiseAlarm();
+        const auto iface = [](QObject* object) {
+            return QAccessible::queryAccessibleInterface(object);
+        };
+        // The alarm is an alert, read out with its message.
+        QCOMPARE(iface(&w)->role(), QAccessible::AlertMessage);
+        QCOMPARE(iface(&w)->text(QAccessible::Description), QStringLiteral("Time's Up, Check Log"));
+        QCOMPARE(iface(w.form().cmdOk)->text(QAccessible::Name), QStringLiteral("Continue"));
+        QCOMPARE(iface(w.form().cmdCancel)->text(QAccessible::Name), QStringLiteral("Stop"));
+        // The main window's controls are named, by their labels where they have one.
+        QCOMPARE(d.ui().Label7->buddy(), d.ui().cmbSpeechEngine);
+        QCOMPARE(iface(d.ui().sldSpeechRate)->text(QAccessible::Name), QStringLiteral("Rate"));
+        QCOMPARE(iface(d.window.grdTimer(0))->text(QAccessible::Name),
+                 QStringLiteral("Interval alarms"));
+        QCOMPARE(iface(d.window.statePanel())->text(QAccessible::Description),
+                 QStringLiteral("Running"));
+        QAccessibleTableInterface* cells = iface(d.window.grdTimer(0))->tableInterface();
+        QCOMPARE(cells->cellAt(1, EnableColumn)->text(QAccessible::Name),
+                 QStringLiteral("Enabled"));
+        QCOMPARE(cells->cellAt(1, OptionsColumn)->text(QAccessible::Name),
+                 QStringLiteral("Options"));
+    }
+    // Needs a screen reader's bus, without which Qt passes no event on: ctest runs
+    // it once more on a private desktop that has one.
+    void alarmIsAnnounced()
+    {
+        if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+            QSKIP("accessibility events reach nobody without an accessibility bus");
+        QTRY_VERIFY_WITH_TIMEOUT(QAccessible::isActive(),
+                                 20000); // the bus is found a moment after start
+        QAccessible::installUpdateHandler(recordEvent);
+        WindowDriver d;
+        g_events.clear();
+        frmMessage& w = *d.raiseAlarm();
+        // One alert as it appears, once it is shown, read out with its message;
+        // flashing raises no other.
+        const auto isAlert = [](const auto& e) { return e.first == QAccessible::Alert; };
+        const auto alert = std::find_if(g_events.begin(), g_events.end(), isAlert);
+        QVERIFY(alert != g_events.end());
+        QCOMPARE(alert->second, QStringLiteral("Time's Up, Check Log"));
+        QVERIFY(std::any_of(g_events.begin(), alert,
+                            [](const auto& e) { return e.first == QAccessible::ObjectShow; }));
+        fireTick(w.tick());
+        QCOMPARE(std::count_if(g_events.begin(), g_events.end(), isAlert), 1);
+        QAccessible::installUpdateHandler(nullptr);
+    }
+    void voicesAndSliders()
+    {
+        WindowDriver d;
+        QCOMPARE(d.ui().cmbSpeechEngine->currentIndex(), 0); // the first voice
+        QCOMPARE(d.engine->selected, 0);
+        d.ui().sldSpeechRate->setValue(25); // beyond the end stays at the end
+        QCOMPARE(d.engine->voiceRate, 10);
+        QCOMPARE(d.ui().lblSpeechRate->text(), QStringLiteral("10"));
+        d.ui().cmbSpeechEngine->setCurrentIndex(1); // a voice brings its own rate
+        QCOMPARE(d.engine->selected, 1);
+        QCOMPARE(d.ui().sldSpeechRate->value(), 0);
+        d.ui().sldSpeechVolume->setFocus();
+        d.ui().sldSpeechVolume->setValue(0);
+        QTest::keyClick(d.ui().sldSpeechVolume, Qt::Key_PageUp); // a page is 5
+        QCOMPARE(d.engine->voiceVolume, 5);
+        QCOMPARE(d.ui().lblSpeechVolume->text(), QStringLiteral("5"));
+        QCOMPARE(d.beeper.beeps, 0);
+        // A voice that cannot be chosen says so, and leaves the sliders alone.
+        d.engine->failSelect = true;
+        d.ui().sldSpeechRate->setValue(7);
+        d.ui().cmbSpeechEngine->setCurrentIndex(0);
+        QCOMPARE(d.status(), QStringLiteral("Voice Error, no such voice"));
+        QCOMPARE(d.beeper.beeps, 1);
+        QCOMPARE(d.ui().sldSpeechRate->value(), 7);
+    }
+    void speakingReadsTheTable()
+    {
+        WindowDriver d;
+        d.ui().cmbSound->setCurrentIndex(2);
+        d.setEntry(2, QStringLiteral("15"), QStringLiteral("Horizon, disabled"), false);
+        QTest::mouseClick(d.ui().cmdSpeechSpeak, Qt::LeftButton); // every row, one after the other
+        QCOMPARE(d.engine->spoken, (QStringList{QStringLiteral("Time's Up, Check Log"),
+                                                QStringLiteral("Horizon, disabled")}));
+        QCOMPARE(std::pair(d.table().Row(), d.table().Col()), std::pair(2, int(MessageColumn)));
+        QVERIFY(d.ui().cmdSpeechSpeak->isEnabled());
+        d.pick(1, d.ui().mnuTimerSpeak); // the row of the menu
+        QCOMPARE(d.engine->spoken.last(), QStringLiteral("Time's Up, Check Log"));
+        // Nothing waits while nothing is read.
+        d.window.SpeechStop();
+        QVERIFY(d.engine->waitedMs.isEmpty());
+    }
+    void speechFailures_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("atStart");
+        QTest::addColumn<QString>("atAlarm");
+        QTest::addColumn<int>("beeps"); // at start, choosing the sound mode, at the alarm
+        QTest::newRow("no speech components") << "engine"
+                                              << "No Voice Components Loaded"
+                                              << "No Voice Components Installed" << 3;
+        QTest::newRow("no voices") << "voices"
+                                   << "No Voice Engines Loaded"
+                                   << "No Voice Engines Installed" << 3;
+        QTest::newRow("speaking fails") << "speak"
+                                        << ""
+                                        << "Speak Error, audio device lost" << 1;
+        QTest::newRow("no sound output") << "sound"
+                                         << ""
+                                         << "Sound Error, no sound output" << 1;
+    }
+    // Each failure is one line with one beep, and the alarm still flashes.
+    void speechFailures()
+    {
+        QFETCH(QString, fault);
+        std::unique_ptr<FakeSpeechEngine> engine;
+        if (fault != QLatin1String("engine"))
+            engine = std::make_unique<FakeSpeechEngine>(
+                fault == QLatin1String("voices") ? QStringList() : FakeSpeechEngine().voiceList);
+        if (engine)
+            engine->failSpeak = fault == QLatin1String("speak");
+        WindowDriver d({}, std::move(engine));
+        QTEST(d.status(), "atStart");
+        if (fault == QLatin1String("sound"))
+            d.beeper.silence = QStringLiteral("no sound output");
+        else
+            d.ui().cmbSound->setCurrentIndex(2);
+        frmMessage& w = *d.raiseAlarm();
+        fireTick(w.tick());
+        QVERIFY(w.isVisible() && w.shownBackColor() == 255); // it flashes
+        QTEST(d.status(), "atAlarm");
+        QTEST(d.beeper.beeps, "beeps");
+    }
+    void readingThatNeverEnds()
+    {
+        Harness h; // its host is the status line
+        QComboBox voices;
+        QSlider rate, volume;
+        QLabel rateLabel, volumeLabel;
+        SpeechService service({&voices, &rate, &volume, &rateLabel, &volumeLabel}, h.host);
+        auto engine = std::make_unique<FakeSpeechEngine>();
+        engine->speakForever = true;
+        FakeSpeechEngine& fake = *engine;
+        service.SpeechLoad(std::move(engine));
+        service.setStuckAfterMs(50);
+        service.SpeechSpeak(QStringLiteral("Check"), false);
+        service.SpeechSpeak(QStringLiteral("Check"), false); // still reading: dropped quietly
+        QCOMPARE(h.host.beeps, 0);
+        QTest::qWait(80);
+        service.SpeechSpeak(QStringLiteral("Check"), false);
+        QCOMPARE(h.host.beeps, 1);
+        QVERIFY(h.host.status.startsWith(QStringLiteral("Speak Error, ")));
+        QCOMPARE(fake.spoken.size(), 1);
+    }
+};
 
 VT_TEST_MAIN(TestAlarm, "Europe/London")
 #include "tst_alarm.moc"

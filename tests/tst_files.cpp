@@ -64,388 +64,353 @@ class TestFiles : public QObject
     Q_OBJECT
 
 private slots:
-    void profileLookups_data();
-    void profileLookups();
-    void profileRewrites_data();
-    void profileRewrites();
-    void fileAfterDefaultIsExact();
-    void loadingEdgeCases();
-    void badValuesAreSkippedOneByOne_data();
-    void badValuesAreSkippedOneByOne();
-    void savingFewerEntriesKeepsOldKeys();
-    void openAndSaveByName();
-    void cancelledDialogsChangeNothing();
-    void refillDuringARun_data();
-    void refillDuringARun();
-    void settingsLocation();
-    void unusableFileIsNeverOverwritten_data();
-    void unusableFileIsNeverOverwritten();
-    void refusedCloseIsForgotten();
-    void fullDiskKeepsTheOldFile();
-};
-
-void TestFiles::profileLookups_data()
-{
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QString>("key");   // section/key
-    QTest::addColumn<QString>("value"); // null: absent
-    const QString absent;
-    QTest::newRow("case") << QByteArray("[TIMER]\nSOUND mode=1\n") << "timer/Sound Mode"
-                          << "1";
-    QTest::newRow("first key wins") << QByteArray("[S]\nk=1\nK=2\n") << "S/k"
-                                    << "1";
-    QTest::newRow("first section wins") << QByteArray("[S]\nk=1\n[s]\nk=2\nj=3\n") << "S/k"
+    void profileLookups_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("key");   // section/key
+        QTest::addColumn<QString>("value"); // null: absent
+        const QString absent;
+        QTest::newRow("case") << QByteArray("[TIMER]\nSOUND mode=1\n") << "timer/Sound Mode"
+                              << "1";
+        QTest::newRow("first key wins") << QByteArray("[S]\nk=1\nK=2\n") << "S/k"
                                         << "1";
-    QTest::newRow("later section unread") << QByteArray("[S]\n[s]\nj=3\n") << "S/j" << absent;
-    QTest::newRow("blanks") << QByteArray("[ S ]\n \t#1 On \t=\t True \n") << "s/#1 On"
-                            << "True";
-    QTest::newRow("#10 not #1") << QByteArray("[S]\n#1 M=a\n#10 M=b\n") << "S/#10 M"
-                                << "b";
-    QTest::newRow("quotes") << QByteArray("[S]\nk = \" a b \"\nj='x'\n") << "S/k"
-                            << " a b ";
-    QTest::newRow("unmatched quotes") << QByteArray("[S]\nk=\"x'\n") << "S/k"
-                                      << "\"x'";
-    QTest::newRow("equals in value") << QByteArray("[S]\nk=a=b\n") << "S/k"
-                                     << "a=b";
-    QTest::newRow("empty value") << QByteArray("[S]\nk=\n") << "S/k"
-                                 << "";
-    QTest::newRow("comment") << QByteArray("[S]\n;k=1\n") << "S/;k" << absent;
-    QTest::newRow("outside sections") << QByteArray("k=1\n[S]\n") << "S/k" << absent;
-    QTest::newRow("CRLF, no last break") << QByteArray("[S]\r\nk=v") << "S/k"
-                                         << "v";
-    QTest::newRow("BOM, UTF-8") << QByteArray("\xEF\xBB\xBF[S]\nk=caf\xC3\xA9\n") << "S/k"
-                                << "caf\u00E9";
-    QTest::newRow("Windows-1252") << QByteArray("[S]\nk=caf\xE9 \x80\n") << "S/k"
-                                  << "caf\u00E9 \u20AC";
-    QTest::newRow("2000 characters") << "[S]\nk=" + QByteArray(2000, 'x') + "\n"
-                                     << "S/k" << QString(2000, u'x');
-}
-
-void TestFiles::profileLookups()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(QString, key);
-    QFETCH(QString, value);
-    const std::optional<QString> found =
-        ProfileFile::fromBytes(file).value(key.section(u'/', 0, 0), key.section(u'/', 1));
-    QCOMPARE(found.value_or(QString()), value);
-    QCOMPARE(found.has_value(), !value.isNull());
-}
-
-void TestFiles::profileRewrites_data()
-{
-    QTest::addColumn<QByteArray>("before");
-    QTest::addColumn<QStringList>("changes"); // section, key, value, ...
-    QTest::addColumn<QByteArray>("after");
-    const QByteArray odd("\n  ; note\n[A]\nk = \"v\"  \n=x\n[broken\n[a]\nk=2\n");
-    QTest::newRow("unchanged") << odd << QStringList() << odd;
-    QTest::newRow("in place") << QByteArray("; top\n[Timer]\nMODE = 1 ; old\nOther=x\n junk\n")
-                              << QStringList{"timer", "Mode", "0"}
-                              << QByteArray("; top\n[Timer]\nMODE = 0\nOther=x\n junk\n");
-    QTest::newRow("first of two") << QByteArray("[S]\nk=1\nK=2\n") << QStringList{"S", "k", "9"}
-                                  << QByteArray("[S]\nk=9\nK=2\n");
-    QTest::newRow("after last key")
-        << QByteArray("[A]\nk=1\n\n; about B\n[B]\nm=2\n") << QStringList{"a", "n", "3"}
-        << QByteArray("[A]\nk=1\nn=3\n\n; about B\n[B]\nm=2\n");
-    QTest::newRow("new section, CRLF")
-        << QByteArray("[A]\r\nk=1") << QStringList{"A", "k", "2", "B", "m", "4"}
-        << QByteArray("[A]\r\nk=2\r\n\r\n[B]\r\nm=4\r\n");
-    QTest::newRow("new file") << QByteArray() << QStringList{"T", "#1 On", "True", "t", "S", "0"}
-                              << QByteArray("[T]\n#1 On=True\nS=0\n");
-    QTest::newRow("as given, no line break")
-        << QByteArray("[A]\n") << QStringList{"A", "k", " 'a;b' \"c\"\r\nd"}
-        << QByteArray("[A]\nk= 'a;b' \"c\"  d\n");
-    QTest::newRow("UTF-8 with BOM")
-        << QByteArray("\xEF\xBB\xBF[A]\nk=\xC3\xA9\n") << QStringList{"A", "k", "\u20AC"}
-        << QByteArray("\xEF\xBB\xBF[A]\nk=\xE2\x82\xAC\n");
-    QByteArray high; // every byte a Windows-1252 file can hold comes back as it was
-    for (int b = 0x80; b <= 0xFF; ++b)
-        high.append(char(b));
-    QTest::newRow("Windows-1252") << QByteArray("; " + high + "\n[A]\nk=\xE9\n")
-                                  << QStringList{"A", "k", "\u20AC \u00E9 \u2603",
-                                                 "A", "n", "\u00FF"}
-                                  << QByteArray("; " + high + "\n[A]\nk=\x80 \xE9 ?\nn=\xFF\n");
-}
-
-void TestFiles::profileRewrites()
-{
-    QFETCH(QByteArray, before);
-    QFETCH(QStringList, changes);
-    ProfileFile profile = ProfileFile::fromBytes(before);
-    for (qsizetype i = 0; i + 2 < changes.size(); i += 3)
-        profile.setValue(changes[i], changes[i + 1], changes[i + 2]);
-    QTEST(profile.toBytes(), "after");
-}
-
-void TestFiles::fileAfterDefaultIsExact()
-{
-    WindowDriver d;
-    d.ui().mnuFileDefault->trigger();
-    QCOMPARE(d.colours(1), std::pair(65535, 255)); // red on yellow after Default
-    d.window.close();
-    QCOMPARE(readFile(d.path()), kDefaultFile);
-    QCOMPARE(QDir(d.folder.path()).entryList(QDir::Files), QStringList{"Vigiltide.Ini"});
-}
-
-void TestFiles::loadingEdgeCases()
-{
-    WindowDriver d("[interval]\ncount=2\n#1 ENABLED=false\n#1 Interval= \"45\" \n"
-                   "#1 Message Text=" +
-                   QByteArray(600, 'x') +
-                   "\n#2 Enabled=0\n#2 Message Fore Color=16711680\n"
-                   "[Time]\nCount=1\n#1 Enabled=-1\n");
-    QCOMPARE(d.status(), QString());
-    QVERIFY(!d.enabled(1) && !d.enabled(2));
-    QCOMPARE(d.text(1, ScheduleColumn), QStringLiteral("45"));          // quotes and blanks gone
-    QCOMPARE(d.text(1, MessageColumn), QString(600, QLatin1Char('x'))); // whole
-    // No text keys: the texts stay; the background is reset to the table's.
-    QCOMPARE(d.text(2, MessageColumn), QStringLiteral("Time's Up, Check Horizon"));
-    QCOMPARE(d.colours(2), std::pair(d.table().BackColor(), 0xFF0000));
-    // The Time entry's flag is its own, whatever Interval entry 1 says.
-    QVERIFY(IsEntryEnabled(*d.window.grdTimer(TimeMode), 1, EnableColumn));
-    QCOMPARE(d.ui().cmdSpeechSpeak->toolTip(), QStringLiteral("Speak Message # 2"));
-    // Count 0: the header row only, and no entry key of that table is read.
-    WindowDriver none("[Time]\nCount=0\n#1 Enabled=False\n#1 Time=junk\n");
-    QCOMPARE(none.window.grdTimer(TimeMode)->Rows(), 1);
-    QCOMPARE(none.status(), QString());
-}
-
-void TestFiles::badValuesAreSkippedOneByOne_data()
-{
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("colour") << QByteArray("[Interval]\n#1 Message Back Color=yellow\n")
-                            << "Settings Error, [Interval] #1 Message Back Color";
-    QTest::newRow("count word") << QByteArray("[Interval]\nCount=three\n")
-                                << "Settings Error, [Interval] Count";
-    QTest::newRow("count negative")
-        << QByteArray("[Time]\nCount=-1\n") << "Settings Error, [Time] Count";
-    QTest::newRow("count past the limit")
-        << QByteArray("[Interval]\nCount=1001\n") << "Settings Error, [Interval] Count";
-    QTest::newRow("mode 7") << QByteArray("[Timer]\nMode=7\nSound=0\n")
-                            << "Settings Error, [Timer] Mode";
-    QTest::newRow("enabled maybe")
-        << QByteArray("[Interval]\n#2 Enabled=maybe\n") << "Settings Error, [Interval] #2 Enabled";
-    QTest::newRow("rate 11") << QByteArray("[Timer]\nSpeech Rate=11\n")
-                             << "Settings Error, [Timer] Speech Rate";
-    QTest::newRow("empty file") << QByteArray() << "";
-}
-
-void TestFiles::badValuesAreSkippedOneByOne()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(QString, message);
-    WindowDriver d(file);
-    QCOMPARE(d.status(), message);
-    QCOMPARE(d.beeper.beeps, message.isEmpty() ? 0 : 1);
-    // Everything else stands: the built-in schedule and settings.
-    QCOMPARE(d.table().Rows(), 3);
-    QCOMPARE(d.ui().cmbMode->currentIndex(), 0);
-    QCOMPARE(d.text(2, ScheduleColumn), QStringLiteral("15"));
-    QVERIFY(d.enabled(2));
-    d.window.close(); // good values saved over the bad one
-    QVERIFY(readFile(d.path()).contains("Count=2\n"));
-}
-
-void TestFiles::savingFewerEntriesKeepsOldKeys()
-{
-    QByteArray file = "[Interval]\nCount=5\n";
-    for (int n = 1; n <= 5; ++n)
-        file += "#" + QByteArray::number(n) + " Enabled=True\n#" + QByteArray::number(n) +
-                " Interval=" + QByteArray::number(n * 10) + "\n";
-    WindowDriver d(file + "; kept as it is\n[Extra]\nmine=1\n");
-    for (int i = 0; i < 3; ++i)
-        d.pick(3, d.ui().mnuTimerDelete);
-    d.window.close();
-    const QByteArray saved = readFile(d.path());
-    QVERIFY(saved.contains("Count=2\n"));
-    QVERIFY(saved.contains("#5 Interval=50\n")); // beyond Count, left alone
-    QVERIFY(saved.contains("; kept as it is\n[Extra]\nmine=1\n"));
-    WindowDriver again(saved);
-    QCOMPARE(again.table().Rows(), 3);
-}
-
-void TestFiles::openAndSaveByName()
-{
-    WindowDriver d;
-    const QString other = d.path(QStringLiteral("other.ini"));
-    writeFile(other, "; nothing of ours\n");
-    d.colours(1);
-    d.table().setCellBackColor(65535);
-    choose(d.ui().mnuFileRecall, other);
-    // A file with none of the keys resets only the backgrounds, and is current.
-    QCOMPARE(d.window.settingsFile(), other);
-    QCOMPARE(d.text(1, MessageColumn), QStringLiteral("Time's Up, Check Log"));
-    QCOMPARE(d.colours(1), std::pair(d.table().BackColor(), 255));
-    const QString saved = d.path(QStringLiteral("watch"));
-    choose(d.ui().mnuFileSave, saved);
-    QCOMPARE(d.window.settingsFile(), saved + QStringLiteral(".ini")); // the default extension
-    QVERIFY(readFile(saved + QStringLiteral(".ini")).startsWith("[Interval]\nCount=2\n"));
-    d.window.close();
-    QVERIFY(!QFile::exists(d.path()));                            // not current
-    QCOMPARE(readFile(other), QByteArray("; nothing of ours\n")); // not current any more
-}
-
-void TestFiles::cancelledDialogsChangeNothing()
-{
-    const QByteArray file = "[Interval]\nCount=1\n#1 Interval=20\n; note\n";
-    WindowDriver d(file);
-    d.table().setRow(1);
-    d.table().setCol(ScheduleColumn);
-    d.table().setText(QStringLiteral("25")); // an edit that a reload would undo
-    choose(d.ui().mnuFileRecall, QString());
-    QCOMPARE(d.text(1, ScheduleColumn), QStringLiteral("25"));
-    choose(d.ui().mnuFileSave, QString());
-    QCOMPARE(readFile(d.path()), file);
-    QCOMPARE(d.window.settingsFile(), d.path());
-    d.window.close(); // closing without a change still rewrites the current file
-    QVERIFY(readFile(d.path()).contains("#1 Interval=25\n"));
-    QVERIFY(readFile(d.path()).contains("; note\n"));
-}
-
-void TestFiles::refillDuringARun_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QByteArray>("file"); // what Open... reads
-    QTest::addColumn<bool>("stops");
-    QTest::newRow("Default") << "mnuFileDefault" << QByteArray() << true;
-    QTest::newRow("Open...") << "mnuFileRecall" << QByteArray("[Interval]\nCount=1\n") << true;
-    QTest::newRow("Open... of a file it cannot read")
-        << "mnuFileRecall" << QByteArray("\0\0\0\0", 4) << false;
-}
-
-// A refill stops the run first, closing the alarm; a file that cannot be
-// read changes nothing at all, the watch included.
-void TestFiles::refillDuringARun()
-{
-    QFETCH(QString, command);
-    QFETCH(QByteArray, file);
-    QFETCH(bool, stops);
-    WindowDriver d;
-    const QString other = d.path(QStringLiteral("other.ini"));
-    writeFile(other, file);
-    QVERIFY(d.raiseAlarm()->isVisible());
-    choose(d.window.findChild<QAction*>(command), other);
-    QCOMPARE(d.window.messageWindow()->isVisible(), !stops);
-    QCOMPARE(d.window.statePanel()->text(), QLatin1String(stops ? "Stopped" : "Running"));
-    QCOMPARE(d.ui().cmdStart->isEnabled(), stops);
-    QCOMPARE(d.table().Rows(), command == "mnuFileRecall" && stops ? 2 : 3);
-    QCOMPARE(d.status().startsWith(QStringLiteral("Open Error, ")), !stops);
-    QCOMPARE(d.window.settingsFile(), command == "mnuFileRecall" && stops ? other : d.path());
-    if (!stops) { // the alarm is still there to answer, and the run goes on
-        QTest::mouseClick(d.window.messageWindow()->form().cmdOk, Qt::LeftButton);
-        QCOMPARE(d.status(), QStringLiteral("Timer 11:00")); // the 15-minute entry
+        QTest::newRow("first section wins") << QByteArray("[S]\nk=1\n[s]\nk=2\nj=3\n") << "S/k"
+                                            << "1";
+        QTest::newRow("later section unread") << QByteArray("[S]\n[s]\nj=3\n") << "S/j" << absent;
+        QTest::newRow("blanks") << QByteArray("[ S ]\n \t#1 On \t=\t True \n") << "s/#1 On"
+                                << "True";
+        QTest::newRow("#10 not #1") << QByteArray("[S]\n#1 M=a\n#10 M=b\n") << "S/#10 M"
+                                    << "b";
+        QTest::newRow("quotes") << QByteArray("[S]\nk = \" a b \"\nj='x'\n") << "S/k"
+                                << " a b ";
+        QTest::newRow("unmatched quotes") << QByteArray("[S]\nk=\"x'\n") << "S/k"
+                                          << "\"x'";
+        QTest::newRow("equals in value") << QByteArray("[S]\nk=a=b\n") << "S/k"
+                                         << "a=b";
+        QTest::newRow("empty value") << QByteArray("[S]\nk=\n") << "S/k"
+                                     << "";
+        QTest::newRow("comment") << QByteArray("[S]\n;k=1\n") << "S/;k" << absent;
+        QTest::newRow("outside sections") << QByteArray("k=1\n[S]\n") << "S/k" << absent;
+        QTest::newRow("CRLF, no last break") << QByteArray("[S]\r\nk=v") << "S/k"
+                                             << "v";
+        QTest::newRow("BOM, UTF-8") << QByteArray("\xEF\xBB\xBF[S]\nk=caf\xC3\xA9\n") << "S/k"
+                                    << "caf\u00E9";
+        QTest::newRow("Windows-1252") << QByteArray("[S]\nk=caf\xE9 \x80\n") << "S/k"
+                                      << "caf\u00E9 \u20AC";
+        QTest::newRow("2000 characters") << "[S]\nk=" + QByteArray(2000, 'x') + "\n"
+                                         << "S/k" << QString(2000, u'x');
     }
-}
-
-void TestFiles::settingsLocation()
-{
-    QTemporaryDir program;
-    const QString beside = program.filePath(QStringLiteral("Vigiltide.Ini"));
-    QCOMPARE(DefaultSettingsPath(program.path()), beside); // a portable copy
-    // A program folder that cannot be written: the user's configuration folder.
-    const QString user = DefaultSettingsPath(program.filePath(QStringLiteral("no/such")));
-    QCOMPARE(user, QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
-                       QStringLiteral("/Vigiltide.Ini"));
-    // A read-only file beside the program is still the user's file: read, and
-    // never replaced behind their back.
-    writeFile(beside, "[Interval]\nCount=1\n");
-    QFile::setPermissions(beside, QFile::ReadOwner | QFile::ReadGroup);
-    QCOMPARE(DefaultSettingsPath(program.path()), beside);
-    ProfileFile file;
-    QString error;
-    QVERIFY(file.load(beside, &error));
-    QVERIFY(!file.save(beside, &error));
-    QVERIFY2(error.contains(QStringLiteral("read-only")), qPrintable(error));
-    QCOMPARE(readFile(beside), QByteArray("[Interval]\nCount=1\n"));
-}
-
-void TestFiles::unusableFileIsNeverOverwritten_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("binary") << "binary";
-    QTest::newRow("read-only") << "read-only";
-    QTest::newRow("folder in its place") << "folder";
-}
-
-// The first close keeps the window open and says why; the next one ends it;
-// the file is left as it was.
-void TestFiles::unusableFileIsNeverOverwritten()
-{
-    QFETCH(QString, kind);
-    const QByteArray binary("\x7f"
-                            "ELF\0\0\x01\x02 not settings",
-                            20);
-    WindowDriver d(kind == "folder" ? QByteArray() : kind == "binary" ? binary : kDefaultFile);
-    if (kind == "folder") {
-        QFile::remove(d.path());
-        QVERIFY(QDir().mkpath(d.path()));
-    } else if (kind == "read-only") {
+    void profileLookups()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        const std::optional<QString> found =
+            ProfileFile::fromBytes(file).value(key.section(u'/', 0, 0), key.section(u'/', 1));
+        QCOMPARE(found.value_or(QString()), value);
+        QCOMPARE(found.has_value(), !value.isNull());
+    }
+    void profileRewrites_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QStringList>("changes"); // section, key, value, ...
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray odd("\n  ; note\n[A]\nk = \"v\"  \n=x\n[broken\n[a]\nk=2\n");
+        QTest::newRow("unchanged") << odd << QStringList() << odd;
+        QTest::newRow("in place") << QByteArray("; top\n[Timer]\nMODE = 1 ; old\nOther=x\n junk\n")
+                                  << QStringList{"timer", "Mode", "0"}
+                                  << QByteArray("; top\n[Timer]\nMODE = 0\nOther=x\n junk\n");
+        QTest::newRow("first of two") << QByteArray("[S]\nk=1\nK=2\n") << QStringList{"S", "k", "9"}
+                                      << QByteArray("[S]\nk=9\nK=2\n");
+        QTest::newRow("after last key")
+            << QByteArray("[A]\nk=1\n\n; about B\n[B]\nm=2\n") << QStringList{"a", "n", "3"}
+            << QByteArray("[A]\nk=1\nn=3\n\n; about B\n[B]\nm=2\n");
+        QTest::newRow("new section, CRLF")
+            << QByteArray("[A]\r\nk=1") << QStringList{"A", "k", "2", "B", "m", "4"}
+            << QByteArray("[A]\r\nk=2\r\n\r\n[B]\r\nm=4\r\n");
+        QTest::newRow("new file") << QByteArray()
+                                  << QStringList{"T", "#1 On", "True", "t", "S", "0"}
+                                  << QByteArray("[T]\n#1 On=True\nS=0\n");
+        QTest::newRow("as given, no line break")
+            << QByteArray("[A]\n") << QStringList{"A", "k", " 'a;b' \"c\"\r\nd"}
+            << QByteArray("[A]\nk= 'a;b' \"c\"  d\n");
+        QTest::newRow("UTF-8 with BOM")
+            << QByteArray("\xEF\xBB\xBF[A]\nk=\xC3\xA9\n") << QStringList{"A", "k", "\u20AC"}
+            << QByteArray("\xEF\xBB\xBF[A]\nk=\xE2\x82\xAC\n");
+        QByteArray high; // every byte a Windows-1252 file can hold comes back as it was
+        for (int b = 0x80; b <= 0xFF; ++b)
+            high.append(char(b));
+        QTest::newRow("Windows-1252")
+            << QByteArray("; " + high + "\n[A]\nk=\xE9\n")
+            << QStringList{"A", "k", "\u20AC \u00E9 \u2603", "A", "n", "\u00FF"}
+            << QByteArray("; " + high + "\n[A]\nk=\x80 \xE9 ?\nn=\xFF\n");
+    }
+    void profileRewrites()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QStringList, changes);
+        ProfileFile profile = ProfileFile::fromBytes(before);
+        for (qsizetype i = 0; i + 2 < changes.size(); i += 3)
+            profile.setValue(changes[i], changes[i + 1], changes[i + 2]);
+        QTEST(profile.toBytes(), "after");
+    }
+    void fileAfterDefaultIsExact()
+    {
+        WindowDriver d;
+        d.ui().mnuFileDefault->trigger();
+        QCOMPARE(d.colours(1), std::pair(65535, 255)); // red on yellow after Default
+        d.window.close();
+        QCOMPARE(readFile(d.path()), kDefaultFile);
+        QCOMPARE(QDir(d.folder.path()).entryList(QDir::Files), QStringList{"Vigiltide.Ini"});
+    }
+    void loadingEdgeCases()
+    {
+        WindowDriver d("[interval]\ncount=2\n#1 ENABLED=false\n#1 Interval= \"45\" \n"
+                       "#1 Message Text=" +
+                       QByteArray(600, 'x') +
+                       "\n#2 Enabled=0\n#2 Message Fore Color=16711680\n"
+                       "[Time]\nCount=1\n#1 Enabled=-1\n");
+        QCOMPARE(d.status(), QString());
+        QVERIFY(!d.enabled(1) && !d.enabled(2));
+        QCOMPARE(d.text(1, ScheduleColumn), QStringLiteral("45")); // quotes and blanks gone
+        QCOMPARE(d.text(1, MessageColumn), QString(600, QLatin1Char('x'))); // whole
+        // No text keys: the texts stay; the background is reset to the table's.
+        QCOMPARE(d.text(2, MessageColumn), QStringLiteral("Time's Up, Check Horizon"));
+        QCOMPARE(d.colours(2), std::pair(d.table().BackColor(), 0xFF0000));
+        // The Time entry's flag is its own, whatever Interval entry 1 says.
+        QVERIFY(IsEntryEnabled(*d.window.grdTimer(TimeMode), 1, EnableColumn));
+        QCOMPARE(d.ui().cmdSpeechSpeak->toolTip(), QStringLiteral("Speak Message # 2"));
+        // Count 0: the header row only, and no entry key of that table is read.
+        WindowDriver none("[Time]\nCount=0\n#1 Enabled=False\n#1 Time=junk\n");
+        QCOMPARE(none.window.grdTimer(TimeMode)->Rows(), 1);
+        QCOMPARE(none.status(), QString());
+    }
+    void badValuesAreSkippedOneByOne_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("colour") << QByteArray("[Interval]\n#1 Message Back Color=yellow\n")
+                                << "Settings Error, [Interval] #1 Message Back Color";
+        QTest::newRow("count word")
+            << QByteArray("[Interval]\nCount=three\n") << "Settings Error, [Interval] Count";
+        QTest::newRow("count negative")
+            << QByteArray("[Time]\nCount=-1\n") << "Settings Error, [Time] Count";
+        QTest::newRow("count past the limit")
+            << QByteArray("[Interval]\nCount=1001\n") << "Settings Error, [Interval] Count";
+        QTest::newRow("mode 7") << QByteArray("[Timer]\nMode=7\nSound=0\n")
+                                << "Settings Error, [Timer] Mode";
+        QTest::newRow("enabled maybe") << QByteArray("[Interval]\n#2 Enabled=maybe\n")
+                                       << "Settings Error, [Interval] #2 Enabled";
+        QTest::newRow("rate 11") << QByteArray("[Timer]\nSpeech Rate=11\n")
+                                 << "Settings Error, [Timer] Speech Rate";
+        QTest::newRow("empty file") << QByteArray() << "";
+    }
+    void badValuesAreSkippedOneByOne()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, message);
+        WindowDriver d(file);
+        QCOMPARE(d.status(), message);
+        QCOMPARE(d.beeper.beeps, message.isEmpty() ? 0 : 1);
+        // Everything else stands: the built-in schedule and settings.
+        QCOMPARE(d.table().Rows(), 3);
+        QCOMPARE(d.ui().cmbMode->currentIndex(), 0);
+        QCOMPARE(d.text(2, ScheduleColumn), QStringLiteral("15"));
+        QVERIFY(d.enabled(2));
+        d.window.close(); // good values saved over the bad one
+        QVERIFY(readFile(d.path()).contains("Count=2\n"));
+    }
+    void savingFewerEntriesKeepsOldKeys()
+    {
+        QByteArray file = "[Interval]\nCount=5\n";
+        for (int n = 1; n <= 5; ++n)
+            file += "#" + QByteArray::number(n) + " Enabled=True\n#" + QByteArray::number(n) +
+                    " Interval=" + QByteArray::number(n * 10) + "\n";
+        WindowDriver d(file + "; kept as it is\n[Extra]\nmine=1\n");
+        for (int i = 0; i < 3; ++i)
+            d.pick(3, d.ui().mnuTimerDelete);
+        d.window.close();
+        const QByteArray saved = readFile(d.path());
+        QVERIFY(saved.contains("Count=2\n"));
+        QVERIFY(saved.contains("#5 Interval=50\n")); // beyond Count, left alone
+        QVERIFY(saved.contains("; kept as it is\n[Extra]\nmine=1\n"));
+        WindowDriver again(saved);
+        QCOMPARE(again.table().Rows(), 3);
+    }
+    void openAndSaveByName()
+    {
+        WindowDriver d;
+        const QString other = d.path(QStringLiteral("other.ini"));
+        writeFile(other, "; nothing of ours\n");
+        d.select(1, MessageColumn);
+        d.table().setCellBackColor(65535);
+        choose(d.ui().mnuFileRecall, other);
+        // A file with none of the keys resets only the backgrounds, and is current.
+        QCOMPARE(d.window.settingsFile(), other);
+        QCOMPARE(d.text(1, MessageColumn), QStringLiteral("Time's Up, Check Log"));
+        QCOMPARE(d.colours(1), std::pair(d.table().BackColor(), 255));
+        const QString saved = d.path(QStringLiteral("watch"));
+        choose(d.ui().mnuFileSave, saved);
+        QCOMPARE(d.window.settingsFile(), saved + QStringLiteral(".ini")); // the default extension
+        QVERIFY(readFile(saved + QStringLiteral(".ini")).startsWith("[Interval]\nCount=2\n"));
+        d.window.close();
+        QVERIFY(!QFile::exists(d.path()));                            // not current
+        QCOMPARE(readFile(other), QByteArray("; nothing of ours\n")); // not current any more
+    }
+    void cancelledDialogsChangeNothing()
+    {
+        const QByteArray file = "[Interval]\nCount=1\n#1 Interval=20\n; note\n";
+        WindowDriver d(file);
+        d.table().setRow(1);
+        d.table().setCol(ScheduleColumn);
+        d.table().setText(QStringLiteral("25")); // an edit that a reload would undo
+        choose(d.ui().mnuFileRecall, QString());
+        QCOMPARE(d.text(1, ScheduleColumn), QStringLiteral("25"));
+        choose(d.ui().mnuFileSave, QString());
+        QCOMPARE(readFile(d.path()), file);
+        QCOMPARE(d.window.settingsFile(), d.path());
+        d.window.close(); // closing without a change still rewrites the current file
+        QVERIFY(readFile(d.path()).contains("#1 Interval=25\n"));
+        QVERIFY(readFile(d.path()).contains("; note\n"));
+    }
+    void refillDuringARun_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QByteArray>("file"); // what Open... reads
+        QTest::addColumn<bool>("stops");
+        QTest::newRow("Default") << "mnuFileDefault" << QByteArray() << true;
+        QTest::newRow("Open...") << "mnuFileRecall" << QByteArray("[Interval]\nCount=1\n") << true;
+        QTest::newRow("Open... of a file it cannot read")
+            << "mnuFileRecall" << QByteArray("\0\0\0\0", 4) << false;
+    }
+    // A refill stops the run first, closing the alarm; a file that cannot be
+    // read changes nothing at all, the watch included.
+    void refillDuringARun()
+    {
+        QFETCH(QString, command);
+        QFETCH(QByteArray, file);
+        QFETCH(bool, stops);
+        WindowDriver d;
+        const QString other = d.path(QStringLiteral("other.ini"));
+        writeFile(other, file);
+        QVERIFY(d.raiseAlarm()->isVisible());
+        choose(d.window.findChild<QAction*>(command), other);
+        QCOMPARE(d.window.messageWindow()->isVisible(), !stops);
+        QCOMPARE(d.window.statePanel()->text(), QLatin1String(stops ? "Stopped" : "Running"));
+        QCOMPARE(d.ui().cmdStart->isEnabled(), stops);
+        QCOMPARE(d.table().Rows(), command == "mnuFileRecall" && stops ? 2 : 3);
+        QCOMPARE(d.status().startsWith(QStringLiteral("Open Error, ")), !stops);
+        QCOMPARE(d.window.settingsFile(), command == "mnuFileRecall" && stops ? other : d.path());
+        if (!stops) { // the alarm is still there to answer, and the run goes on
+            QTest::mouseClick(d.window.messageWindow()->form().cmdOk, Qt::LeftButton);
+            QCOMPARE(d.status(), QStringLiteral("Timer 11:00")); // the 15-minute entry
+        }
+    }
+    void settingsLocation()
+    {
+        QTemporaryDir program;
+        const QString beside = program.filePath(QStringLiteral("Vigiltide.Ini"));
+        QCOMPARE(DefaultSettingsPath(program.path()), beside); // a portable copy
+        // A program folder that cannot be written: the user's configuration folder.
+        const QString user = DefaultSettingsPath(program.filePath(QStringLiteral("no/such")));
+        QCOMPARE(user, QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
+                           QStringLiteral("/Vigiltide.Ini"));
+        // A read-only file beside the program is still the user's file: read, and
+        // never replaced behind their back.
+        writeFile(beside, "[Interval]\nCount=1\n");
+        QFile::setPermissions(beside, QFile::ReadOwner | QFile::ReadGroup);
+        QCOMPARE(DefaultSettingsPath(program.path()), beside);
+        ProfileFile file;
+        QString error;
+        QVERIFY(file.load(beside, &error));
+        QVERIFY(!file.save(beside, &error));
+        QVERIFY2(error.contains(QStringLiteral("read-only")), qPrintable(error));
+        QCOMPARE(readFile(beside), QByteArray("[Interval]\nCount=1\n"));
+    }
+    void unusableFileIsNeverOverwritten_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("binary") << "binary";
+        QTest::newRow("read-only") << "read-only";
+        QTest::newRow("folder in its place") << "folder";
+    }
+    // The first close keeps the window open and says why; the next one ends it;
+    // the file is left as it was.
+    void unusableFileIsNeverOverwritten()
+    {
+        QFETCH(QString, kind);
+        const QByteArray binary("\x7f"
+                                "ELF\0\0\x01\x02 not settings",
+                                20);
+        WindowDriver d(kind == "folder" ? QByteArray() : kind == "binary" ? binary : kDefaultFile);
+        if (kind == "folder") {
+            QFile::remove(d.path());
+            QVERIFY(QDir().mkpath(d.path()));
+        } else if (kind == "read-only") {
+            QFile::setPermissions(d.path(), QFile::ReadOwner);
+        } else {
+            QVERIFY(d.status().startsWith(QStringLiteral("Settings Error, ")));
+            QCOMPARE(d.table().Rows(), 3); // the built-in schedule stands
+        }
+        d.window.close();
+        QVERIFY(d.window.isVisible());
+        QVERIFY2(d.status().startsWith(QStringLiteral("Save Error, ")), qPrintable(d.status()));
+        d.window.close();
+        QVERIFY(!d.window.isVisible());
+        if (kind == "folder")
+            QVERIFY(QFileInfo(d.path()).isDir());
+        else
+            QCOMPARE(readFile(d.path()), kind == "binary" ? binary : kDefaultFile);
+    }
+    // After a refused close, only the very next close ends without saving.
+    void refusedCloseIsForgotten()
+    {
+        WindowDriver d(kDefaultFile);
         QFile::setPermissions(d.path(), QFile::ReadOwner);
-    } else {
-        QVERIFY(d.status().startsWith(QStringLiteral("Settings Error, ")));
-        QCOMPARE(d.table().Rows(), 3); // the built-in schedule stands
+        d.window.close();
+        QVERIFY(d.window.isVisible());
+        d.click(1, EnableColumn); // anything else the watchkeeper does
+        d.window.close();
+        QVERIFY(d.window.isVisible()); // refused again, with the reason
+        QVERIFY(d.status().startsWith(QStringLiteral("Save Error, ")));
+        QCOMPARE(d.beeper.beeps, 2);
+        // Saved elsewhere, the close saves there and ends.
+        QFile::setPermissions(d.path(), QFile::ReadOwner | QFile::WriteOwner);
+        d.window.close();
+        QVERIFY(!d.window.isVisible());
+        QVERIFY(readFile(d.path()).contains("#1 Enabled=False\n"));
     }
-    d.window.close();
-    QVERIFY(d.window.isVisible());
-    QVERIFY2(d.status().startsWith(QStringLiteral("Save Error, ")), qPrintable(d.status()));
-    d.window.close();
-    QVERIFY(!d.window.isVisible());
-    if (kind == "folder")
-        QVERIFY(QFileInfo(d.path()).isDir());
-    else
-        QCOMPARE(readFile(d.path()), kind == "binary" ? binary : kDefaultFile);
-}
-
-// After a refused close, only the very next close ends without saving.
-void TestFiles::refusedCloseIsForgotten()
-{
-    WindowDriver d(kDefaultFile);
-    QFile::setPermissions(d.path(), QFile::ReadOwner);
-    d.window.close();
-    QVERIFY(d.window.isVisible());
-    d.click(1, EnableColumn); // anything else the watchkeeper does
-    d.window.close();
-    QVERIFY(d.window.isVisible()); // refused again, with the reason
-    QVERIFY(d.status().startsWith(QStringLiteral("Save Error, ")));
-    QCOMPARE(d.beeper.beeps, 2);
-    // Saved elsewhere, the close saves there and ends.
-    QFile::setPermissions(d.path(), QFile::ReadOwner | QFile::WriteOwner);
-    d.window.close();
-    QVERIFY(!d.window.isVisible());
-    QVERIFY(readFile(d.path()).contains("#1 Enabled=False\n"));
-}
-
-void TestFiles::fullDiskKeepsTheOldFile()
-{
+    void fullDiskKeepsTheOldFile()
+    {
 #ifdef Q_OS_LINUX
-    const QByteArray original = "[Interval]\nCount=1\n#1 Interval=20\n";
-    WindowDriver d(original);
-    for (int i = 0; i < 40; ++i)
-        d.pick(1, d.ui().mnuTimerInsert); // more than the disk has room for
-    // A file-size limit makes every write past it fail as a full disk does.
-    rlimit old{};
-    QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 256;
-    QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
-    choose(d.ui().mnuFileSave, d.path());
-    const QString status = d.status();
-    d.window.close(); // refused
-    const bool stayedOpen = d.window.isVisible();
-    QVERIFY(setrlimit(RLIMIT_FSIZE, &old) == 0);
-    QVERIFY2(status.startsWith(QStringLiteral("Save Error, ")), qPrintable(status));
-    QVERIFY(stayedOpen);
-    QCOMPARE(readFile(d.path()), original);
-    QCOMPARE(QDir(d.folder.path()).entryList(QDir::Files | QDir::Hidden),
-             QStringList{"Vigiltide.Ini"}); // no half-written file
-    d.window.close();                       // now it can save
-    QVERIFY(readFile(d.path()).contains("Count=41\n"));
+        const QByteArray original = "[Interval]\nCount=1\n#1 Interval=20\n";
+        WindowDriver d(original);
+        for (int i = 0; i < 40; ++i)
+            d.pick(1, d.ui().mnuTimerInsert); // more than the disk has room for
+        // A file-size limit makes every write past it fail as a full disk does.
+        rlimit old{};
+        QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = 256;
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+        choose(d.ui().mnuFileSave, d.path());
+        const QString status = d.status();
+        d.window.close(); // refused
+        const bool stayedOpen = d.window.isVisible();
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &old) == 0);
+        QVERIFY2(status.startsWith(QStringLiteral("Save Error, ")), qPrintable(status));
+        QVERIFY(stayedOpen);
+        QCOMPARE(readFile(d.path()), original);
+        QCOMPARE(QDir(d.folder.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"Vigiltide.Ini"}); // no half-written file
+        d.window.close();                       // now it can save
+        QVERIFY(readFile(d.path()).contains("Count=41\n"));
 #else
-    QSKIP("file-size limits are tested on Linux");
+        QSKIP("file-size limits are tested on Linux");
 #endif
-}
+    }
+};
 
 VT_TEST_MAIN(TestFiles, "Europe/London")
 #include "tst_files.moc"

@@ -143,7 +143,8 @@ void TestSleepInhibitor::withoutLogind_data()
 {
     QTest::addColumn<QString>("bus");
     QTest::addColumn<int>("limitMs");
-    QTest::newRow("logind never answers") << "silent" << LogindSleepInhibitor::kCallTimeoutMs + 3000;
+    QTest::newRow("logind never answers")
+        << "silent" << LogindSleepInhibitor::kCallTimeoutMs + 3000;
     QTest::newRow("nobody on the bus") << "nobody" << LogindSleepInhibitor::kCallTimeoutMs / 2;
     QTest::newRow("unreachable bus") << "nowhere" << LogindSleepInhibitor::kCallTimeoutMs / 2;
     // Last: the system bus connection, once tried, is kept for the process.

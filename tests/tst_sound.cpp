@@ -1,0 +1,195 @@
+// SPDX-License-Identifier: MIT
+// Real sound: alarms heard through the sound server (./test starts a private
+// one with a null sink where the machine has none) in each sound mode, and the
+// real speech engine and its provider keeping what the speech service expects.
+#include "support.h"
+
+#include "speech/qtspeechengine.h"
+#include "speech/qtspeechprovider.h"
+#include "speech/tonebeeper.h"
+
+#include <QTextToSpeech>
+
+#include <thread>
+
+using namespace vt;
+
+namespace
+{
+
+// Peak and RMS amplitude of what the default output played meanwhile.
+std::pair<double, double> heardDuring(int ms)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("heard.wav"));
+    QProcess recorder;
+    recorder.start(QStringLiteral("parecord"), {QStringLiteral("--device=@DEFAULT_MONITOR@"),
+                                                QStringLiteral("--file-format=wav"),
+                                                QStringLiteral("--latency-msec=20"), file});
+    for (int i = 0; i < 500 && QFileInfo(file).size() < 2048; ++i) // sound data is arriving
+        QTest::qWait(10);
+    QTest::qWait(ms);
+    recorder.terminate(); // parecord completes the file on SIGTERM
+    recorder.waitForFinished(5000);
+    QProcess sox;
+    sox.start(QStringLiteral("sox"), {file, QStringLiteral("-n"), QStringLiteral("stat")});
+    sox.waitForFinished(10000);
+    const QString stat = QString::fromLocal8Bit(sox.readAllStandardError());
+    const auto value = [&stat](const char* name) {
+        const QRegularExpression re(QLatin1String(name) + QStringLiteral(":\\s*([0-9.]+)"));
+        return re.match(stat).hasMatch() ? re.match(stat).captured(1).toDouble() : -1.0;
+    };
+    return {value("Maximum amplitude"), value("RMS     amplitude")};
+}
+
+const QString kLongText = QStringLiteral("Check the horizon, the radar, the log and the chart, "
+                                         "and then the horizon once more, from bow to stern.");
+
+} // namespace
+
+class TestSound : public QObject
+{
+    Q_OBJECT
+
+    QString m_noSound;
+    std::unique_ptr<QtSpeechEngine> m_engine;
+
+private slots:
+    void initTestCase()
+    {
+        if (QProcess::execute(QStringLiteral("sh"),
+                              {QStringLiteral("-c"), QStringLiteral("pactl info >/dev/null")}) != 0)
+            m_noSound = QStringLiteral("no sound server: ./test starts one (Debian packages "
+                                       "pulseaudio, pulseaudio-utils and sox)");
+        QtSpeechProvider provider(30000); // generous: a machine busy building is slow
+        QSignalSpy ready(&provider, &SpeechEngineProvider::engineReady);
+        provider.start();
+        QTRY_COMPARE_WITH_TIMEOUT(ready.count(), 1, 32000);
+        m_engine.reset(static_cast<QtSpeechEngine*>(provider.takeEngine().release()));
+    }
+
+    void engineKeepsItsContract()
+    {
+        if (!m_engine || m_engine->engineName() != QLatin1String("speechd"))
+            QSKIP("no speech-dispatcher voices (Debian packages qt6-speech-speechd-plugin and "
+                  "speech-dispatcher-espeak-ng)");
+        QtSpeechEngine& e = *m_engine;
+        QCOMPARE(e.runningState(), int(SpeechEngine::Done)); // idle before anything is said
+        for (int rate : {-10, -7, 0, 3, 10, 25}) {
+            e.setRate(rate);
+            QCOMPARE(e.rate(), qMin(rate, 10));
+        }
+        e.setVolume(42);
+        QCOMPARE(e.volume(), 42);
+        // Every installed language, the desktop's own first; any of them is chosen
+        // with its language.
+        const QLocale::Language first = QLocale::system().language() == QLocale::C
+                                            ? QLocale::English
+                                            : QLocale::system().language();
+        const auto& voices = e.voiceList();
+        const auto other = std::find_if(voices.begin(), voices.end(), [first](const QVoice& v) {
+            return v.locale().language() != first;
+        });
+        QVERIFY(voices.first().locale().language() == first && other != voices.end());
+        QString error;
+        QVERIFY2(e.selectVoice(int(other - voices.begin()), &error), qPrintable(error));
+        QCOMPARE(e.textToSpeech().locale().language(), other->locale().language());
+        QVERIFY(!e.selectVoice(int(voices.size()), &error) && !error.isEmpty());
+        QVERIFY(e.selectVoice(0, &error));
+        e.setRate(0);
+        e.setVolume(100);
+    }
+
+    void readingsEndAndWaitsAreBounded()
+    {
+        if (!m_engine || !m_noSound.isEmpty())
+            QSKIP(m_engine ? qPrintable(m_noSound) : "no speech engine with voices");
+        QString error;
+        QVERIFY2(m_engine->speak(kLongText, false, &error), qPrintable(error));
+        QCOMPARE(m_engine->runningState(), int(SpeechEngine::Speaking)); // at once
+        QElapsedTimer waited;
+        waited.start();
+        QVERIFY(!m_engine->waitUntilDone(300));
+        QVERIFY2(waited.elapsed() >= 290 && waited.elapsed() < 1500,
+                 qPrintable(QString::number(waited.elapsed())));
+        m_engine->textToSpeech().stop();
+        QVERIFY(m_engine->waitUntilDone(10000));
+        waited.start();
+        QVERIFY2(m_engine->speak(QStringLiteral("Check the horizon"), true, &error),
+                 qPrintable(error));
+        QVERIFY(waited.elapsed() > 300 && m_engine->runningState() == SpeechEngine::Done);
+    }
+
+    void providerHandsOverOnceOrNothing_data()
+    {
+        QTest::addColumn<int>("makingMs");  // -1: no engine at all
+        QTest::addColumn<int>("timeoutMs"); // a worker still making it is never waited for
+        QTest::newRow("no engine") << -1 << 5000;
+        QTest::newRow("slower than the timeout") << 700 << 100;
+        QTest::newRow("hung speech daemon") << 600000 << 100;
+    }
+    void providerHandsOverOnceOrNothing()
+    {
+        QFETCH(int, makingMs);
+        QFETCH(int, timeoutMs);
+        QElapsedTimer elapsed;
+        elapsed.start();
+        {
+            QtSpeechProvider provider(timeoutMs, [makingMs]() -> std::unique_ptr<QTextToSpeech> {
+                if (makingMs < 0)
+                    return nullptr;
+                std::this_thread::sleep_for(std::chrono::milliseconds(makingMs));
+                return std::make_unique<QTextToSpeech>(QStringLiteral("none"));
+            });
+            QSignalSpy ready(&provider, &SpeechEngineProvider::engineReady);
+            provider.start();
+            provider.start(); // a second start changes nothing
+            QTRY_COMPARE_WITH_TIMEOUT(ready.count(), 1, timeoutMs + 500);
+            QCOMPARE(provider.timedOut(), makingMs > timeoutMs);
+            QVERIFY(!provider.takeEngine());
+            QTest::qWait(800); // a late engine brings no second signal
+            QCOMPARE(ready.count(), 1);
+        }
+        QVERIFY2(elapsed.elapsed() < 5000, qPrintable(QString::number(elapsed.elapsed())));
+    }
+
+    void alarmsAreHeard_data()
+    {
+        QTest::addColumn<int>("sound");
+        QTest::newRow("None: silent") << 0;
+        QTest::newRow("Beep") << 1;
+        QTest::newRow("Speech") << 2; // last: it takes the engine
+    }
+    void alarmsAreHeard()
+    {
+        QFETCH(int, sound);
+        if (!m_noSound.isEmpty() || (sound == 2 && !m_engine))
+            QSKIP(m_noSound.isEmpty() ? "no speech engine with voices" : qPrintable(m_noSound));
+        QTemporaryDir folder;
+        FakeClock clock;
+        ToneBeeper beeper;
+        FakeSpeechProvider speech(sound == 2 ? std::move(m_engine) : nullptr);
+        FakeSleepInhibitor sleep;
+        frmMain window(clock, beeper, speech, sleep, folder.filePath(QStringLiteral("v.ini")));
+        window.show();
+        QTRY_VERIFY(window.speech().hasVoice() || sound != 2);
+        window.form().cmbSound->setCurrentIndex(sound);
+        clock.setLocal(QDate(2027, 1, 15), QTime(10, 59, 59));
+        QTest::mouseClick(window.form().cmdStart, Qt::LeftButton);
+        clock.setLocal(QDate(2027, 1, 15), QTime(11, 0));
+        QTRY_VERIFY_WITH_TIMEOUT(window.messageWindow() && window.messageWindow()->isVisible(),
+                                 3000);
+        const auto [peak, rms] = heardDuring(sound == 2 ? 3500 : 2600); // a few ticks
+        window.messageWindow()->form().cmdCancel->click();
+        qInfo() << "peak" << peak << "rms" << rms;
+        QVERIFY(peak >= 0 && rms >= 0);
+        if (sound == 0) // the null sink's monitor holds exact digital silence
+            QVERIFY(peak < 0.001 && rms < 0.001);
+        else // a stray click is not a beep; the beep stays within its amplitude
+            QVERIFY(peak > 0.1 && rms > 0.01 &&
+                    (sound != 1 || peak < ToneBeeper::kAmplitude + 0.01));
+    }
+};
+
+VT_TEST_MAIN(TestSound, "Europe/London")
+#include "tst_sound.moc"
