@@ -70,50 +70,35 @@ private slots:
         QCOMPARE(d.window.statusPanel()->text(), status);
         QCOMPARE(d.beeper.beeps, beeps);
     }
-    void speechEngineIndex_data()
+    void savedVoice_data()
     {
-        QTest::addColumn<QByteArray>("index");
-        QTest::addColumn<int>("selected");
-        QTest::newRow("second voice") << QByteArray("1") << 1;
-        QTest::newRow("-1: no voice") << QByteArray("-1") << -1;
-        QTest::newRow("beyond the list: ignored") << QByteArray("3") << 0;
-    }
-    // The voice index of a file without a voice name, as older files hold it.
-    void speechEngineIndex()
-    {
-        QFETCH(QByteArray, index);
-        WindowDriver d("[Timer]\nSpeech Engine=" + index + "\n");
-        QTEST(d.ui().cmbSpeechEngine->currentIndex(), "selected");
-        QCOMPARE(d.status(), QString());
-    }
-    void savedVoiceKeptByName_data()
-    {
-        QTest::addColumn<QStringList>("secondStart");
+        QTest::addColumn<QByteArray>("saved");
+        QTest::addColumn<QStringList>("voices"); // installed at this start
         QTest::addColumn<QString>("selected");
-        QTest::newRow("moved down the list")
-            << (QStringList{QStringLiteral("Dutch - Kees")} + kFirstStart) << "German - Anna";
-        QTest::newRow("gone: its index")
-            << QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")} << "C";
-        QTest::newRow("gone, index beyond: the first")
-            << QStringList{QStringLiteral("A"), QStringLiteral("B")} << "A";
+        const QByteArray anna = "[Timer]\nSpeech Engine=2\nSpeech Voice=German - Anna\n";
+        const QStringList abc{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
+        QTest::newRow("by name, moved down")
+            << anna << QStringList{"Dutch - Kees"} + kFirstStart << "German - Anna";
+        QTest::newRow("name gone: its index") << anna << abc << "C";
+        QTest::newRow("index beyond: the first") << anna << abc.first(2) << "A";
+        QTest::newRow("older file: the index")
+            << QByteArray("[Timer]\nSpeech Engine=1\n") << abc << "B";
+        QTest::newRow("older file, -1: no voice")
+            << QByteArray("[Timer]\nSpeech Engine=-1\n") << abc << "";
     }
-    void savedVoiceKeptByName()
+    // The voice saved by its name stays that voice when the list changes;
+    // files without a name keep their index; the name chosen is saved.
+    void savedVoice()
     {
-        QFETCH(QStringList, secondStart);
+        QFETCH(QByteArray, saved);
+        QFETCH(QStringList, voices);
         QFETCH(QString, selected);
-        QByteArray saved;
-        {
-            WindowDriver first({}, std::make_unique<FakeSpeechEngine>(kFirstStart));
-            first.ui().cmbSpeechEngine->setCurrentIndex(2);
-            first.window.close();
-            saved = readFile(first.path());
-        }
-        // The new key comes after the older speech keys.
-        QVERIFY(saved.contains("Speech Engine=2\nSpeech Rate=0\nSpeech Volume=100\n"
-                               "Speech Voice=German - Anna\n"));
-        WindowDriver second(saved, std::make_unique<FakeSpeechEngine>(secondStart));
-        QCOMPARE(second.ui().cmbSpeechEngine->currentText(), selected);
-        QCOMPARE(second.engine->selected, secondStart.indexOf(selected));
+        WindowDriver d(saved, std::make_unique<FakeSpeechEngine>(voices));
+        QCOMPARE(d.ui().cmbSpeechEngine->currentText(), selected);
+        QCOMPARE(d.engine->selected, qMax(0, int(voices.indexOf(selected))));
+        d.ui().cmbSpeechEngine->setCurrentIndex(int(voices.size()) - 1);
+        d.window.close();
+        QVERIFY(readFile(d.path()).contains("Speech Voice=" + voices.last().toUtf8() + "\n"));
     }
     void voiceOfAnotherLanguageFoundByTypingAndSpoken()
     {
