@@ -96,7 +96,7 @@ int main(int argc, char* argv[])
     clock.setLocal(QDateTime(QDate(2027, 1, 15), QTime(23, 59, 50)));
     FakeBeeper beeper;
     FakeSpeechProvider speech(std::make_unique<FakeSpeechEngine>());
-    FakeSleepInhibitor sleep;
+    vt::NullSleepInhibitor sleep;
     QElapsedTimer startup;
     startup.start();
     vt::frmMain window(clock, beeper, speech, sleep, path);

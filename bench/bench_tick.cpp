@@ -17,11 +17,11 @@ int main(int argc, char* argv[])
 
     Harness h;
     for (int i = 0; i < 1000; ++i)
-        addEntry(h.host.tables[vt::IntervalMode], QStringLiteral("1440"), QStringLiteral("Check"));
+        addEntry(h.tables[vt::IntervalMode], QStringLiteral("1440"), QStringLiteral("Check"));
     h.startAt(QStringLiteral("2027-01-15T10:00:00"));
     vt::RunControl& run = h.run;
     vt::FakeClock& clock = h.clock;
-    FakeHost& host = h.host;
+    Harness& host = h;
 
     std::vector<qint64> ns;
     QElapsedTimer timer;

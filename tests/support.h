@@ -1,28 +1,20 @@
 // SPDX-License-Identifier: MIT
-// What the tests share: a main that pins the time zone; a private D-Bus; a run
-// host with real tables and no window, which records the alarms it shows;
-// fakes of speech, sound and sleep; and a driver for the main window.
+// What the tests share: a main that pins the time zone; a run on a fake clock
+// with real tables and no window, which records the alarms it shows; fakes of
+// speech and sound; and a driver for the main window.
 #pragma once
 
 #include "core/alarmtable.h"
 #include "core/clock.h"
-#include "core/runcontrol.h"
 #include "core/tablecontrol.h"
-#include "platform/sleepinhibitor.h"
-#include "speech/beeper.h"
-#include "speech/speechengine.h"
+#include "platform/nullinhibitor.h"
 #include "ui/main/frmMain.h"
 
 #include <QApplication>
 #include <QColorDialog>
-#include <QDBusConnection>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
-#include <QProcess>
-#include <QPushButton>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <ctime>
@@ -36,31 +28,6 @@
         TestClass test;                                                                            \
         return QTest::qExec(&test, argc, argv);                                                    \
     }
-
-// A D-Bus daemon of the test's own, on which fakes of desktop services own
-// their names. No address when dbus-daemon is not installed.
-struct PrivateBus {
-    QProcess daemon;
-    QString address;
-    PrivateBus()
-    {
-        const QString exe = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (!exe.isEmpty())
-            daemon.start(exe, {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                               QStringLiteral("--print-address")});
-        if (daemon.waitForStarted() && daemon.waitForReadyRead(10000))
-            address = QString::fromUtf8(daemon.readLine()).trimmed();
-    }
-    ~PrivateBus()
-    {
-        daemon.kill();
-        daemon.waitForFinished();
-    }
-    QDBusConnection connect(const QString& name) const
-    {
-        return QDBusConnection::connectToBus(address, name);
-    }
-};
 
 // Appends an entry to a table; a schedule written "~60" is a disabled entry.
 inline void addEntry(vt::TableControl& table, QString schedule,
@@ -84,67 +51,19 @@ struct ShownAlarm {
     vt::ColorValue back, fore;
 };
 
-class FakeHost : public vt::RunHost
+// A run on a fake clock that ticks once a second, a day of alarms in
+// milliseconds; as its host it records what the window would show.
+class Harness : public vt::RunHost
 {
 public:
-    explicit FakeHost(const vt::Clock& clock) : images(QIcon(), QIcon()), clock(clock)
+    explicit Harness(const QByteArray& zone = "Europe/London") : images(QIcon(), QIcon())
     {
+        clock.setZone(QTimeZone(zone));
         for (vt::TableControl& t : tables) {
             t.setImageList(&images);
             t.setRows(1);
         }
-        QFont bold = start.font(); // as designed: Start is the button to press
-        bold.setBold(true);
-        start.setFont(bold);
     }
-    int timerMode() const override { return mode; }
-    bool intervalRound() const override { return round; }
-    vt::TableControl* timerTable(int m) override { return m >= 0 && m < 2 ? &tables[m] : nullptr; }
-    vt::RunControls runControls() override
-    {
-        return {&others[0], &others[1], &start, &stop, {&tables[0], &tables[1]},
-                &others[2], &others[3], &others[4], &others[5], &others[6]};
-    }
-    void setCaption(const QString& c) override { caption = c; }
-    void minimizeWindow() override { minimized = true; }
-    void restoreWindow() override { minimized = false; }
-    void setStateText(const QString& t) override { state = t; }
-    void setStatusText(const QString& t) override { status = t; }
-    void beep() override { ++beeps; }
-    void setTickEnabled(bool on) override
-    {
-        tickStarts += on && !tickEnabled;
-        tickEnabled = on;
-    }
-    void setMessageCaption(const QString& c) override { messageCaption = c; }
-    void showMessage(int id, const QString& text, vt::ColorValue back, vt::ColorValue fore) override
-    {
-        shown.push_back({clock.nowSeconds(), id, messageCaption, text, back, fore});
-    }
-    void ArrangeWindow() override {}
-    void keepAwake(const QString& why) override { awakeFor = why; }
-    void allowSleep() override { awakeFor.clear(); }
-
-    vt::ImageList images;
-    std::array<vt::TableControl, 2> tables;
-    QPushButton start, stop;
-    std::array<QWidget, 7> others; // mode, round, sound, voice, speak, rate, volume
-    const vt::Clock& clock;
-    int mode = vt::IntervalMode;
-    bool round = false, minimized = false, tickEnabled = false;
-    QString caption = QStringLiteral("Vigiltide"), state = QStringLiteral("Stopped"), status,
-            messageCaption, awakeFor;
-    int tickStarts = 0, beeps = 0;
-    std::vector<ShownAlarm> shown;
-};
-
-// A run on a fake clock that ticks once a second: a day of alarms in milliseconds.
-struct Harness {
-    vt::FakeClock clock;
-    FakeHost host{clock};
-    vt::RunControl run{host, clock};
-
-    explicit Harness(const QByteArray& zone = "Europe/London") { clock.setZone(QTimeZone(zone)); }
     // At a time the local clock shows; with its offset where it shows it twice.
     void startAt(const QString& iso)
     {
@@ -157,18 +76,57 @@ struct Harness {
     }
     bool tickUntilAlarm(qint64 limitSeconds = 3 * 86400)
     {
-        const std::size_t before = host.shown.size();
-        for (qint64 s = 0; s < limitSeconds && host.tickEnabled && host.shown.size() == before;
-             ++s) {
+        const std::size_t before = shown.size();
+        for (qint64 s = 0; s < limitSeconds && tickEnabled && shown.size() == before; ++s) {
             clock.advanceSeconds(1);
             run.CheckDueAlarms();
         }
-        return host.shown.size() > before;
+        return shown.size() > before;
     }
     QString local(qint64 instant, const QString& format = QStringLiteral("hh:mm:ss")) const
     {
         return QDateTime::fromSecsSinceEpoch(instant, clock.timeZone()).toString(format);
     }
+
+    int timerMode() const override { return mode; }
+    bool intervalRound() const override { return round; }
+    vt::TableControl* timerTable(int m) override { return m >= 0 && m < 2 ? &tables[m] : nullptr; }
+    vt::RunControls runControls() override
+    {
+        return {&others[0], &others[1], &start,     &stop,      {&tables[0], &tables[1]},
+                &others[2], &others[3], &others[4], &others[5], &others[6]};
+    }
+    void setCaption(const QString& c) override { caption = c; }
+    void minimizeWindow() override { minimized = true; }
+    void restoreWindow() override { minimized = false; }
+    void setStateText(const QString& t) override { state = t; }
+    void setStatusText(const QString& t) override { status = t; }
+    void beep() override { ++beeps; }
+    void setTickEnabled(bool on) override
+    {
+        const bool was = std::exchange(tickEnabled, on);
+        tickStarts += on && !was;
+    }
+    void setMessageCaption(const QString& c) override { messageCaption = c; }
+    void showMessage(int id, const QString& text, vt::ColorValue back, vt::ColorValue fore) override
+    {
+        shown.push_back({clock.nowSeconds(), id, messageCaption, text, back, fore});
+    }
+    void ArrangeWindow() override {}
+    void keepAwake(const QString& why) override { awakeFor = why; }
+    void allowSleep() override { awakeFor.clear(); }
+
+    vt::FakeClock clock;
+    vt::ImageList images;
+    std::array<vt::TableControl, 2> tables;
+    QPushButton start, stop;
+    std::array<QWidget, 7> others; // mode, round, sound, voice, speak, rate, volume
+    int mode = vt::IntervalMode, tickStarts = 0, beeps = 0;
+    bool round = false, minimized = false, tickEnabled = false;
+    QString caption = QStringLiteral("Vigiltide"), state = QStringLiteral("Stopped"), status,
+            messageCaption, awakeFor;
+    std::vector<ShownAlarm> shown;
+    vt::RunControl run{*this, clock};
 };
 
 class FakeBeeper : public vt::Beeper
@@ -178,15 +136,6 @@ public:
     QString silenceReason() const override { return silence; }
     int beeps = 0;
     QString silence; // as a machine without sound output says
-};
-
-class FakeSleepInhibitor : public vt::SleepInhibitor
-{
-public:
-    void inhibit(const QString& why) override { reason = why; }
-    void release() override { reason.clear(); }
-    bool isHeld() const override { return !reason.isEmpty(); }
-    QString reason;
 };
 
 // Records what it is asked to say; can be told to fail or to go on speaking.
@@ -204,9 +153,7 @@ public:
         *error = QStringLiteral("no such voice");
         if (index < 0 || index >= voiceList.size() || failSelect)
             return false;
-        selected = index;
-        voiceRate = 0;
-        voiceVolume = 100;
+        std::tie(selected, voiceRate, voiceVolume) = std::tuple(index, 0, 100);
         return true;
     }
     int rate() const override { return voiceRate; }
@@ -305,14 +252,14 @@ struct WindowDriver {
     FakeBeeper beeper;
     FakeSpeechEngine* engine; // owned by the window once handed over
     FakeSpeechProvider speech;
-    FakeSleepInhibitor sleep;
+    vt::NullSleepInhibitor sleep;
     vt::frmMain window;
 
     // settings: the file found at start-up, if any; engine null: no speech at all.
-    explicit WindowDriver(std::optional<QByteArray> settings = {},
-                          std::unique_ptr<FakeSpeechEngine> fake =
-                              std::make_unique<FakeSpeechEngine>(),
-                          bool late = false)
+    explicit WindowDriver(
+        std::optional<QByteArray> settings = {},
+        std::unique_ptr<FakeSpeechEngine> fake = std::make_unique<FakeSpeechEngine>(),
+        bool late = false)
         : engine(fake.get()), speech(std::move(fake), late),
           window((settings ? writeFile(path(), *settings) : void(), clock), beeper, speech, sleep,
                  path())

@@ -38,29 +38,29 @@ private slots:
         QFETCH(QString, schedule);
         QFETCH(QString, fault);
         Harness h;
-        addEntry(h.host.tables[mode], schedule, QStringLiteral("Check"));
-        QCOMPARE(ValidateTable(h.host.tables[mode], mode, h.host), fault.isEmpty());
-        QCOMPARE(h.host.status, fault);
-        QCOMPARE(h.host.beeps, fault.isEmpty() ? 0 : 1);
+        addEntry(h.tables[mode], schedule, QStringLiteral("Check"));
+        QCOMPARE(ValidateTable(h.tables[mode], mode, h), fault.isEmpty());
+        QCOMPARE(h.status, fault);
+        QCOMPARE(h.beeps, fault.isEmpty() ? 0 : 1);
     }
     void validationStopsAtTheFirstFault()
     {
         Harness h;
-        TableControl& t = h.host.tables[IntervalMode];
+        TableControl& t = h.tables[IntervalMode];
         addEntry(t, QStringLiteral("~garbage"), QString());     // disabled: never read
         addEntry(t, QStringLiteral("15"), QStringLiteral(" ")); // blanks are a message
         addEntry(t, QStringLiteral("0"), QString());            // the schedule fault comes first
         addEntry(t, QStringLiteral("2000"));
-        QVERIFY(!ValidateTable(t, IntervalMode, h.host));
-        QCOMPARE(h.host.status, QStringLiteral("Interval Error, 0"));
+        QVERIFY(!ValidateTable(t, IntervalMode, h));
+        QCOMPARE(h.status, QStringLiteral("Interval Error, 0"));
         QCOMPARE(std::pair(t.Row(), t.Col()), std::pair(3, int(ScheduleColumn))); // on the fault
         t.setText(QStringLiteral("30"));
-        QVERIFY(!ValidateTable(t, IntervalMode, h.host));
-        QCOMPARE(h.host.status, QStringLiteral("Message Error, Field is Empty"));
+        QVERIFY(!ValidateTable(t, IntervalMode, h));
+        QCOMPARE(h.status, QStringLiteral("Message Error, Field is Empty"));
         t.setText(QStringLiteral("ok"));
         t.RemoveItem(4);
         t.setRows(5); // a row never given a picture (just inserted) counts as disabled
-        QVERIFY(ValidateTable(t, IntervalMode, h.host));
+        QVERIFY(ValidateTable(t, IntervalMode, h));
     }
     void values()
     {

@@ -121,10 +121,10 @@ private slots:
         QString entries = QString::fromLatin1(c.entries);
         if (entries.isEmpty())
             entries = kElevenDisabled + QStringLiteral("5");
-        h.host.mode = entries.contains(QLatin1Char(':')) ? TimeMode : IntervalMode;
-        h.host.round = c.top;
+        h.mode = entries.contains(QLatin1Char(':')) ? TimeMode : IntervalMode;
+        h.round = c.top;
         for (const QString& entry : entries.split(QLatin1Char('|')))
-            addEntry(h.host.tables[h.host.mode], entry);
+            addEntry(h.tables[h.mode], entry);
         QString format = QString::fromLatin1(c.format);
         const bool withRow = format.endsWith(QLatin1Char('#'));
         if (withRow)
@@ -140,10 +140,10 @@ private slots:
         const QStringList expected =
             QString::fromLatin1(c.expected).split(QStringLiteral(", "), Qt::SkipEmptyParts);
         // A Time run is followed until it ends, so an alarm too many shows too.
-        const int follow = int(expected.size()) + (h.host.mode == TimeMode);
+        const int follow = int(expected.size()) + (h.mode == TimeMode);
         QStringList shown;
         for (int i = 1; i <= follow && h.tickUntilAlarm(); ++i) {
-            const ShownAlarm alarm = h.host.shown.back();
+            const ShownAlarm alarm = h.shown.back();
             shown << h.local(alarm.at, format) +
                          (withRow ? QLatin1Char('#') + QString::number(alarm.row) : QString());
             h.clock.advanceSeconds(c.answerAfter);
@@ -152,23 +152,23 @@ private slots:
                 jump();
         }
         QCOMPARE(shown, expected);
-        QCOMPARE(h.host.state, QString::fromLatin1(c.end));
-        QCOMPARE(h.host.minimized, h.run.isRunActive());
+        QCOMPARE(h.state, QString::fromLatin1(c.end));
+        QCOMPARE(h.minimized, h.run.isRunActive());
         // The caption shows the next alarm as the local clock reads now.
         const QString caption = h.run.isRunActive()
                                     ? QStringLiteral("Timer ") +
                                           h.local(h.run.nextDueInstant(), QStringLiteral("hh:mm"))
                                     : QStringLiteral("Vigiltide");
-        QCOMPARE(h.host.caption, caption);
+        QCOMPARE(h.caption, caption);
     }
     void startAlarmContinueStop()
     {
         Harness h;
-        h.host.round = true;
-        addEntry(h.host.tables[IntervalMode], QStringLiteral("60"), QStringLiteral("Check Log"));
-        h.host.tables[IntervalMode].setCellBackColor(65535);
-        h.host.tables[IntervalMode].setCellForeColor(255);
-        const RunControls c = h.host.runControls();
+        h.round = true;
+        addEntry(h.tables[IntervalMode], QStringLiteral("60"), QStringLiteral("Check Log"));
+        h.tables[IntervalMode].setCellBackColor(65535);
+        h.tables[IntervalMode].setCellForeColor(255);
+        const RunControls c = h.runControls();
         // Editing controls, and the bold Start: all off while running, all on when stopped.
         const auto editable = [&c] {
             QList<bool> on;
@@ -180,32 +180,32 @@ private slots:
                       << !c.cmdStop->font().bold();
         };
         h.startAt(QStringLiteral("2027-01-15T06:17:45"));
-        QCOMPARE(std::tuple(h.host.state, h.host.caption, h.host.status),
+        QCOMPARE(std::tuple(h.state, h.caption, h.status),
                  std::tuple(QStringLiteral("Running"), QStringLiteral("Timer 07:00"),
                             QStringLiteral("Timer 07:00")));
         QCOMPARE(editable(), QList<bool>(13, false));
-        QVERIFY(h.host.minimized && h.host.tickEnabled);
-        QCOMPARE(h.host.awakeFor, QStringLiteral("Vigiltide alarm due at 07:00"));
+        QVERIFY(h.minimized && h.tickEnabled);
+        QCOMPARE(h.awakeFor, QStringLiteral("Vigiltide alarm due at 07:00"));
 
         QVERIFY(h.tickUntilAlarm());
-        const ShownAlarm alarm = h.host.shown.back();
+        const ShownAlarm alarm = h.shown.back();
         QCOMPARE(std::tuple(alarm.caption, alarm.message, alarm.back, alarm.fore),
                  std::tuple(QStringLiteral("Vigiltide - 07:00"), QStringLiteral("Check Log"), 65535,
                             255));
-        QVERIFY(!h.host.tickEnabled && !h.host.awakeFor.isEmpty()); // no second alarm over it
+        QVERIFY(!h.tickEnabled && !h.awakeFor.isEmpty()); // no second alarm over it
         h.run.TimerNext(1);
-        QCOMPARE(h.host.caption, QStringLiteral("Timer 08:00"));
-        QCOMPARE(h.host.tickStarts, 3); // restarted: a full second from now to the next tick
-        QCOMPARE(h.host.awakeFor, QStringLiteral("Vigiltide alarm due at 08:00"));
+        QCOMPARE(h.caption, QStringLiteral("Timer 08:00"));
+        QCOMPARE(h.tickStarts, 3); // restarted: a full second from now to the next tick
+        QCOMPARE(h.awakeFor, QStringLiteral("Vigiltide alarm due at 08:00"));
 
         QVERIFY(h.tickUntilAlarm());
         h.run.TimerStop();
         h.run.TimerNext(1); // Continue on an alarm left open after Stop re-arms nothing
-        QCOMPARE(std::tuple(h.host.state, h.host.caption, h.host.status, h.host.awakeFor),
+        QCOMPARE(std::tuple(h.state, h.caption, h.status, h.awakeFor),
                  std::tuple(QStringLiteral("Stopped"), QStringLiteral("Vigiltide"), QString(),
                             QString()));
         QCOMPARE(editable(), QList<bool>(13, true));
-        QVERIFY(!h.host.minimized && !h.host.tickEnabled);
+        QVERIFY(!h.minimized && !h.tickEnabled);
     }
 };
 

@@ -21,6 +21,25 @@ namespace
 
 const QString kService = QStringLiteral("org.freedesktop.login1");
 
+// A D-Bus daemon of the test's own, where the fake logind owns logind's name.
+struct PrivateBus {
+    QProcess daemon;
+    QString address;
+    PrivateBus()
+    {
+        daemon.start(QStringLiteral("dbus-daemon"),
+                     {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                      QStringLiteral("--print-address")});
+        if (daemon.waitForStarted() && daemon.waitForReadyRead(10000))
+            address = QString::fromUtf8(daemon.readLine()).trimmed();
+    }
+    ~PrivateBus() { daemon.kill(), daemon.waitForFinished(); }
+    QDBusConnection connect(const QString& name) const
+    {
+        return QDBusConnection::connectToBus(address, name);
+    }
+};
+
 bool isOpen(int readEnd)
 {
     pollfd p{readEnd, POLLIN, 0}; // the write end's last copy closed: a hang-up

@@ -169,7 +169,7 @@ private slots:
         FakeClock clock;
         ToneBeeper beeper;
         FakeSpeechProvider speech(sound == 2 ? std::move(m_engine) : nullptr);
-        FakeSleepInhibitor sleep;
+        NullSleepInhibitor sleep;
         frmMain window(clock, beeper, speech, sleep, folder.filePath(QStringLiteral("v.ini")));
         window.show();
         QTRY_VERIFY(window.speech().hasVoice() || sound != 2);

@@ -45,7 +45,7 @@ int main(int argc, char* argv[])
     FakeBeeper beeper;
     FakeSpeechProvider speech(std::make_unique<FakeSpeechEngine>(QStringList{
         QStringLiteral("English (Great Britain)"), QStringLiteral("English (America)")}));
-    FakeSleepInhibitor sleep;
+    vt::NullSleepInhibitor sleep;
     QTemporaryDir programFolder; // the built-in schedule, not this machine's settings
     vt::frmMain window(clock, beeper, speech, sleep,
                        programFolder.filePath(QStringLiteral("Vigiltide.Ini")));
