@@ -17,33 +17,27 @@ using namespace vt;
 namespace
 {
 
-// Peak and RMS amplitude of what the default output played meanwhile.
-std::pair<double, double> heardDuring(int ms)
+// Peak and RMS amplitude of what the default output plays in the next seconds,
+// while the event loop runs the alarm.
+std::pair<double, double> heardDuring(double seconds)
 {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("heard.wav"));
-    QProcess recorder;
-    recorder.start(QStringLiteral("parecord"), {QStringLiteral("--device=@DEFAULT_MONITOR@"),
-                                                QStringLiteral("--file-format=wav"),
-                                                QStringLiteral("--latency-msec=20"), file});
-    for (int i = 0; i < 500 && QFileInfo(file).size() < 2048; ++i) // sound data is arriving
-        QTest::qWait(10);
-    QTest::qWait(ms);
-    recorder.terminate(); // parecord completes the file on SIGTERM
-    recorder.waitForFinished(5000);
-    QProcess sox;
-    sox.start(QStringLiteral("sox"), {file, QStringLiteral("-n"), QStringLiteral("stat")});
-    sox.waitForFinished(10000);
-    const QString stat = QString::fromLocal8Bit(sox.readAllStandardError());
+    QProcess recording;
+    recording.start(QStringLiteral("sh"),
+                    {QStringLiteral("-c"),
+                     QStringLiteral("timeout %1 parecord --device=@DEFAULT_MONITOR@ "
+                                    "--file-format=wav %2/h.wav; sox %2/h.wav -n stat 2>&1")
+                         .arg(seconds)
+                         .arg(dir.path())});
+    if (!QTest::qWaitFor([&recording] { return recording.state() == QProcess::NotRunning; }, 20000))
+        return {-1.0, -1.0};
+    const QString stat = QString::fromLocal8Bit(recording.readAll());
     const auto value = [&stat](const char* name) {
         const QRegularExpression re(QLatin1String(name) + QStringLiteral(":\\s*([0-9.]+)"));
         return re.match(stat).hasMatch() ? re.match(stat).captured(1).toDouble() : -1.0;
     };
     return {value("Maximum amplitude"), value("RMS     amplitude")};
 }
-
-const QString kLongText = QStringLiteral("Check the horizon, the radar, the log and the chart, "
-                                         "and then the horizon once more, from bow to stern.");
 
 } // namespace
 
@@ -74,7 +68,6 @@ private slots:
             QSKIP("no speech-dispatcher voices (Debian packages qt6-speech-speechd-plugin and "
                   "speech-dispatcher-espeak-ng)");
         QtSpeechEngine& e = *m_engine;
-        QCOMPARE(e.runningState(), int(SpeechEngine::Done)); // idle before anything is said
         for (int rate : {-10, -7, 0, 3, 10, 25}) {
             e.setRate(rate);
             QCOMPARE(e.rate(), qMin(rate, 10));
@@ -98,26 +91,6 @@ private slots:
         QVERIFY(e.selectVoice(0, &error));
         e.setRate(0);
         e.setVolume(100);
-    }
-
-    void readingsEndAndWaitsAreBounded()
-    {
-        if (!m_engine || !m_noSound.isEmpty())
-            QSKIP(m_engine ? qPrintable(m_noSound) : "no speech engine with voices");
-        QString error;
-        QVERIFY2(m_engine->speak(kLongText, false, &error), qPrintable(error));
-        QCOMPARE(m_engine->runningState(), int(SpeechEngine::Speaking)); // at once
-        QElapsedTimer waited;
-        waited.start();
-        QVERIFY(!m_engine->waitUntilDone(300));
-        QVERIFY2(waited.elapsed() >= 290 && waited.elapsed() < 1500,
-                 qPrintable(QString::number(waited.elapsed())));
-        m_engine->textToSpeech().stop();
-        QVERIFY(m_engine->waitUntilDone(10000));
-        waited.start();
-        QVERIFY2(m_engine->speak(QStringLiteral("Check the horizon"), true, &error),
-                 qPrintable(error));
-        QVERIFY(waited.elapsed() > 300 && m_engine->runningState() == SpeechEngine::Done);
     }
 
     void providerHandsOverOnceOrNothing_data()
@@ -179,7 +152,7 @@ private slots:
         clock.setLocal(QDate(2027, 1, 15), QTime(11, 0));
         QTRY_VERIFY_WITH_TIMEOUT(window.messageWindow() && window.messageWindow()->isVisible(),
                                  3000);
-        const auto [peak, rms] = heardDuring(sound == 2 ? 3500 : 2600); // a few ticks
+        const auto [peak, rms] = heardDuring(sound == 2 ? 3.5 : 2.6); // a few ticks
         window.messageWindow()->form().cmdCancel->click();
         qInfo() << "peak" << peak << "rms" << rms;
         QVERIFY(peak >= 0 && rms >= 0);
