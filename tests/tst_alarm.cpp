@@ -14,6 +14,7 @@
 #include <QSlider>
 
 using namespace vt;
+using namespace Qt::StringLiterals;
 
 namespace
 {
@@ -129,7 +130,7 @@ private slots:
             fireTick(d.window.tick());
             QVERIFY(w.isVisible());
             QCOMPARE(w.messageId(), 2);
-            QCOMPARE(w.form().lblMessage->text(), QStringLiteral("Time's Up, Check Horizon"));
+            QCOMPARE(w.form().lblMessage->text(), u"Time's Up, Check Horizon"_s);
             QCOMPARE(w.shownBackColor(), d.table().BackColor());
             QCOMPARE(w.keystrokes(), 0);
         }
@@ -143,21 +144,17 @@ private slots:
         };
         // The alarm is an alert, read out with its message.
         QCOMPARE(iface(&w)->role(), QAccessible::AlertMessage);
-        QCOMPARE(iface(&w)->text(QAccessible::Description), QStringLiteral("Time's Up, Check Log"));
-        QCOMPARE(iface(w.form().cmdOk)->text(QAccessible::Name), QStringLiteral("Continue"));
-        QCOMPARE(iface(w.form().cmdCancel)->text(QAccessible::Name), QStringLiteral("Stop"));
+        QCOMPARE(iface(&w)->text(QAccessible::Description), u"Time's Up, Check Log"_s);
+        QCOMPARE(iface(w.form().cmdOk)->text(QAccessible::Name), u"Continue"_s);
+        QCOMPARE(iface(w.form().cmdCancel)->text(QAccessible::Name), u"Stop"_s);
         // The main window's controls are named, by their labels where they have one.
         QCOMPARE(d.ui().Label7->buddy(), d.ui().cmbSpeechEngine);
-        QCOMPARE(iface(d.ui().sldSpeechRate)->text(QAccessible::Name), QStringLiteral("Rate"));
-        QCOMPARE(iface(d.window.grdTimer(0))->text(QAccessible::Name),
-                 QStringLiteral("Interval alarms"));
-        QCOMPARE(iface(d.window.statePanel())->text(QAccessible::Description),
-                 QStringLiteral("Running"));
+        QCOMPARE(iface(d.ui().sldSpeechRate)->text(QAccessible::Name), u"Rate"_s);
+        QCOMPARE(iface(d.window.grdTimer(0))->text(QAccessible::Name), u"Interval alarms"_s);
+        QCOMPARE(iface(d.window.statePanel())->text(QAccessible::Description), u"Running"_s);
         QAccessibleTableInterface* cells = iface(d.window.grdTimer(0))->tableInterface();
-        QCOMPARE(cells->cellAt(1, EnableColumn)->text(QAccessible::Name),
-                 QStringLiteral("Enabled"));
-        QCOMPARE(cells->cellAt(1, OptionsColumn)->text(QAccessible::Name),
-                 QStringLiteral("Options"));
+        QCOMPARE(cells->cellAt(1, EnableColumn)->text(QAccessible::Name), u"Enabled"_s);
+        QCOMPARE(cells->cellAt(1, OptionsColumn)->text(QAccessible::Name), u"Options"_s);
     }
     // Needs a screen reader's bus, without which Qt passes no event on: ctest runs
     // it once more on a private desktop that has one.
@@ -176,7 +173,7 @@ private slots:
         const auto isAlert = [](const auto& e) { return e.first == QAccessible::Alert; };
         const auto alert = std::find_if(g_events.begin(), g_events.end(), isAlert);
         QVERIFY(alert != g_events.end());
-        QCOMPARE(alert->second, QStringLiteral("Time's Up, Check Log"));
+        QCOMPARE(alert->second, u"Time's Up, Check Log"_s);
         QVERIFY(std::any_of(g_events.begin(), alert,
                             [](const auto& e) { return e.first == QAccessible::ObjectShow; }));
         fireTick(w.tick());
@@ -190,7 +187,7 @@ private slots:
         QCOMPARE(d.engine->selected, 0);
         d.ui().sldSpeechRate->setValue(25); // beyond the end stays at the end
         QCOMPARE(d.engine->voiceRate, 10);
-        QCOMPARE(d.ui().lblSpeechRate->text(), QStringLiteral("10"));
+        QCOMPARE(d.ui().lblSpeechRate->text(), u"10"_s);
         d.ui().cmbSpeechEngine->setCurrentIndex(1); // a voice brings its own rate
         QCOMPARE(d.engine->selected, 1);
         QCOMPARE(d.ui().sldSpeechRate->value(), 0);
@@ -198,24 +195,24 @@ private slots:
         d.ui().sldSpeechVolume->setValue(0);
         QTest::keyClick(d.ui().sldSpeechVolume, Qt::Key_PageUp); // a page is 5
         QCOMPARE(d.engine->voiceVolume, 5);
-        QCOMPARE(d.ui().lblSpeechVolume->text(), QStringLiteral("5"));
+        QCOMPARE(d.ui().lblSpeechVolume->text(), u"5"_s);
         QCOMPARE(d.beeper.beeps, 0);
         // A voice that cannot be chosen says so, and leaves the sliders alone.
         d.engine->failSelect = true;
         d.ui().sldSpeechRate->setValue(7);
         d.ui().cmbSpeechEngine->setCurrentIndex(0);
-        QCOMPARE(d.status(), QStringLiteral("Voice Error, no such voice"));
+        QCOMPARE(d.status(), u"Voice Error, no such voice"_s);
         QCOMPARE(d.beeper.beeps, 1);
         QCOMPARE(d.ui().sldSpeechRate->value(), 7);
         // Speak reads every row, one after the other; the menu's Speak its row.
         d.ui().cmbSound->setCurrentIndex(2);
-        d.setEntry(2, QStringLiteral("15"), QStringLiteral("Horizon, disabled"), false);
+        d.setEntry(2, u"15"_s, u"Horizon, disabled"_s, false);
         QTest::mouseClick(d.ui().cmdSpeechSpeak, Qt::LeftButton);
-        QCOMPARE(d.engine->spoken.mid(0, 2), (QStringList{QStringLiteral("Time's Up, Check Log"),
-                                                          QStringLiteral("Horizon, disabled")}));
+        QCOMPARE(d.engine->spoken.mid(0, 2),
+                 (QStringList{u"Time's Up, Check Log"_s, u"Horizon, disabled"_s}));
         QCOMPARE(std::pair(d.table().Row(), d.table().Col()), std::pair(2, int(MessageColumn)));
         d.pick(1, d.ui().mnuTimerSpeak);
-        QCOMPARE(d.engine->spoken.last(), QStringLiteral("Time's Up, Check Log"));
+        QCOMPARE(d.engine->spoken.last(), u"Time's Up, Check Log"_s);
         d.window.SpeechStop(); // nothing waits while nothing is read
         QVERIFY(d.engine->waitedMs.isEmpty());
     }
@@ -248,7 +245,7 @@ private slots:
         QFETCH(QString, said);
         QCOMPARE(d.status(), said.section(u'|', 0, 0));
         if (fault == QLatin1String("sound"))
-            d.beeper.silence = QStringLiteral("no sound output");
+            d.beeper.silence = u"no sound output"_s;
         else
             d.ui().cmbSound->setCurrentIndex(2);
         frmMessage& w = *d.raiseAlarm();
@@ -269,13 +266,13 @@ private slots:
         FakeSpeechEngine& fake = *engine;
         service.SpeechLoad(std::move(engine));
         service.setStuckAfterMs(50);
-        service.SpeechSpeak(QStringLiteral("Check"), false);
-        service.SpeechSpeak(QStringLiteral("Check"), false); // still reading: dropped quietly
+        service.SpeechSpeak(u"Check"_s, false);
+        service.SpeechSpeak(u"Check"_s, false); // still reading: dropped quietly
         QCOMPARE(h.beeps, 0);
         QTest::qWait(80);
-        service.SpeechSpeak(QStringLiteral("Check"), false);
+        service.SpeechSpeak(u"Check"_s, false);
         QCOMPARE(h.beeps, 1);
-        QVERIFY(h.status.startsWith(QStringLiteral("Speak Error, ")));
+        QVERIFY(h.status.startsWith(u"Speak Error, "_s));
         QCOMPARE(fake.spoken.size(), 1);
     }
 };

@@ -13,6 +13,7 @@
 #include <sys/resource.h>
 
 using namespace vt;
+using namespace Qt::StringLiterals;
 
 namespace
 {
@@ -93,7 +94,7 @@ private slots:
         QFETCH(QString, key);
         const std::optional<QString> found =
             ProfileFile::fromBytes(file).value(key.section(u'/', 0, 0), key.section(u'/', 1));
-        QTEST(found.value_or(QStringLiteral("~")), "value");
+        QTEST(found.value_or(u"~"_s), "value");
     }
     void profileWrites_data()
     {
@@ -147,14 +148,14 @@ private slots:
                        "[Time]\nCount=1\n#1 Enabled=-1\n");
         QCOMPARE(d.status(), QString());
         QVERIFY(!d.enabled(1) && !d.enabled(2));
-        QCOMPARE(d.text(1, ScheduleColumn), QStringLiteral("45")); // quotes and blanks gone
+        QCOMPARE(d.text(1, ScheduleColumn), u"45"_s); // quotes and blanks gone
         QCOMPARE(d.text(1, MessageColumn), QString(600, QLatin1Char('x'))); // whole
         // No text keys: the texts stay; the background is reset to the table's.
-        QCOMPARE(d.text(2, MessageColumn), QStringLiteral("Time's Up, Check Horizon"));
+        QCOMPARE(d.text(2, MessageColumn), u"Time's Up, Check Horizon"_s);
         QCOMPARE(d.colours(2), std::pair(d.table().BackColor(), 0xFF0000));
         // The Time entry's flag is its own, whatever Interval entry 1 says.
         QVERIFY(IsEntryEnabled(*d.window.grdTimer(TimeMode), 1, EnableColumn));
-        QCOMPARE(d.ui().cmdSpeechSpeak->toolTip(), QStringLiteral("Speak Message # 2"));
+        QCOMPARE(d.ui().cmdSpeechSpeak->toolTip(), u"Speak Message # 2"_s);
         // Count 0: the header row only, and no entry key of that table is read.
         WindowDriver none("[Time]\nCount=0\n#1 Enabled=False\n#1 Time=junk\n");
         QCOMPARE(none.window.grdTimer(TimeMode)->Rows(), 1);
@@ -190,7 +191,7 @@ private slots:
         // Everything else stands: the built-in schedule and settings.
         QCOMPARE(d.table().Rows(), 3);
         QCOMPARE(d.ui().cmbMode->currentIndex(), 0);
-        QCOMPARE(d.text(2, ScheduleColumn), QStringLiteral("15"));
+        QCOMPARE(d.text(2, ScheduleColumn), u"15"_s);
         QVERIFY(d.enabled(2));
         d.window.close(); // good values saved over the bad one
         QVERIFY(readFile(d.path()).contains("Count=2\n"));
@@ -198,19 +199,19 @@ private slots:
     void openAndSaveByName()
     {
         WindowDriver d;
-        const QString other = d.path(QStringLiteral("other.ini"));
+        const QString other = d.path(u"other.ini"_s);
         writeFile(other, "; nothing of ours\n");
         d.select(1, MessageColumn);
         d.table().setCellBackColor(65535);
         choose(d.ui().mnuFileRecall, other);
         // A file with none of the keys resets only the backgrounds, and is current.
         QCOMPARE(d.window.settingsFile(), other);
-        QCOMPARE(d.text(1, MessageColumn), QStringLiteral("Time's Up, Check Log"));
+        QCOMPARE(d.text(1, MessageColumn), u"Time's Up, Check Log"_s);
         QCOMPARE(d.colours(1), std::pair(d.table().BackColor(), 255));
-        const QString saved = d.path(QStringLiteral("watch"));
+        const QString saved = d.path(u"watch"_s);
         choose(d.ui().mnuFileSave, saved);
-        QCOMPARE(d.window.settingsFile(), saved + QStringLiteral(".ini")); // the default extension
-        QVERIFY(readFile(saved + QStringLiteral(".ini")).startsWith("[Interval]\nCount=2\n"));
+        QCOMPARE(d.window.settingsFile(), saved + u".ini"_s); // the default extension
+        QVERIFY(readFile(saved + u".ini"_s).startsWith("[Interval]\nCount=2\n"));
         d.window.close();
         QVERIFY(!QFile::exists(d.path()));                            // not current
         QCOMPARE(readFile(other), QByteArray("; nothing of ours\n")); // not current any more
@@ -251,7 +252,7 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(bool, stops);
         WindowDriver d;
-        const QString other = d.path(QStringLiteral("other.ini"));
+        const QString other = d.path(u"other.ini"_s);
         writeFile(other, file);
         QVERIFY(d.raiseAlarm()->isVisible());
         choose(d.window.findChild<QAction*>(command), other);
@@ -259,22 +260,22 @@ private slots:
         QCOMPARE(d.window.statePanel()->text(), QLatin1String(stops ? "Stopped" : "Running"));
         QCOMPARE(d.ui().cmdStart->isEnabled(), stops);
         QCOMPARE(d.table().Rows(), command == "mnuFileRecall" && stops ? 2 : 3);
-        QCOMPARE(d.status().startsWith(QStringLiteral("Open Error, ")), !stops);
+        QCOMPARE(d.status().startsWith(u"Open Error, "_s), !stops);
         QCOMPARE(d.window.settingsFile(), command == "mnuFileRecall" && stops ? other : d.path());
         if (!stops) { // the alarm is still there to answer, and the run goes on
             QTest::mouseClick(d.window.messageWindow()->form().cmdOk, Qt::LeftButton);
-            QCOMPARE(d.status(), QStringLiteral("Timer 11:00")); // the 15-minute entry
+            QCOMPARE(d.status(), u"Timer 11:00"_s); // the 15-minute entry
         }
     }
     void settingsLocation()
     {
         QTemporaryDir program;
-        const QString beside = program.filePath(QStringLiteral("Vigiltide.Ini"));
+        const QString beside = program.filePath(u"Vigiltide.Ini"_s);
         QCOMPARE(DefaultSettingsPath(program.path()), beside); // a portable copy
         // A program folder that cannot be written: the user's configuration folder.
-        const QString user = DefaultSettingsPath(program.filePath(QStringLiteral("no/such")));
+        const QString user = DefaultSettingsPath(program.filePath(u"no/such"_s));
         QCOMPARE(user, QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
-                           QStringLiteral("/Vigiltide.Ini"));
+                           u"/Vigiltide.Ini"_s);
         // A read-only file beside the program is still the user's file.
         writeFile(beside, "[Interval]\nCount=1\n");
         QFile::setPermissions(beside, QFile::ReadOwner | QFile::ReadGroup);
@@ -313,7 +314,7 @@ private slots:
         const int beeps = d.beeper.beeps; // a binary file was reported at start
         d.window.close();
         QVERIFY(d.window.isVisible());
-        QVERIFY2(d.status().startsWith(QStringLiteral("Save Error, ")), qPrintable(d.status()));
+        QVERIFY2(d.status().startsWith(u"Save Error, "_s), qPrintable(d.status()));
         d.click(1, EnableColumn);
         d.window.close();
         QVERIFY(d.window.isVisible());

@@ -5,6 +5,7 @@
 #include "support.h"
 
 using namespace vt;
+using namespace Qt::StringLiterals;
 
 namespace
 {
@@ -92,18 +93,16 @@ private slots:
                     return o.mid(name.size() + 1);
             return otherwise;
         };
-        Harness h(option(QStringLiteral("zone"), QStringLiteral("Europe/London")).toUtf8());
-        const QString entries =
-            fields[2].isEmpty() ? QStringLiteral("~60|").repeated(11) + u'5' : fields[2];
+        Harness h(option(u"zone"_s, u"Europe/London"_s).toUtf8());
+        const QString entries = fields[2].isEmpty() ? u"~60|"_s.repeated(11) + u'5' : fields[2];
         h.mode = entries.contains(u':') ? TimeMode : IntervalMode;
-        h.round = options.contains(QStringLiteral("top"));
+        h.round = options.contains(u"top"_s);
         for (const QString& entry : entries.split(u'|'))
             addEntry(h.tables[h.mode], entry);
-        const QString format = QStringLiteral("%1hh:mm:ss%2")
-                                   .arg(options.contains(QStringLiteral("day")) ? "d " : "",
-                                        options.contains(QStringLiteral("tz")) ? " t" : "");
-        const int answerAfter = option(QStringLiteral("answer"), QStringLiteral("5")).toInt();
-        const QStringList jump = option(QStringLiteral("jump"), QStringLiteral("-1:0")).split(u':');
+        const QString format = u"%1hh:mm:ss%2"_s.arg(options.contains(u"day"_s) ? "d " : "",
+                                                     options.contains(u"tz"_s) ? " t" : "");
+        const int answerAfter = option(u"answer"_s, u"5"_s).toInt();
+        const QStringList jump = option(u"jump"_s, u"-1:0"_s).split(u':');
         const auto jumpAfter = [&h, &jump](int answers) {
             if (answers != jump[0].toInt())
                 return;
@@ -113,33 +112,31 @@ private slots:
 
         h.startAt(fields[1]);
         jumpAfter(0);
-        const QStringList expected = fields[3].split(QStringLiteral(", "), Qt::SkipEmptyParts);
+        const QStringList expected = fields[3].split(u", "_s, Qt::SkipEmptyParts);
         // A Time run is followed until it ends, so an alarm too many shows too.
         const int follow = int(expected.size()) + (h.mode == TimeMode);
         QStringList shown;
         for (int i = 1; i <= follow && h.tickUntilAlarm(); ++i) {
             const ShownAlarm alarm = h.shown.back();
-            shown << h.local(alarm.at, format) + (options.contains(QStringLiteral("#"))
-                                                      ? u'#' + QString::number(alarm.row)
-                                                      : QString());
+            shown << h.local(alarm.at, format) +
+                         (options.contains(u"#"_s) ? u'#' + QString::number(alarm.row) : QString());
             h.clock.advanceSeconds(answerAfter);
             h.run.TimerNext(alarm.row);
             jumpAfter(i);
         }
         QCOMPARE(shown, expected);
-        QCOMPARE(h.state, option(QStringLiteral("end"), QStringLiteral("Running")));
+        QCOMPARE(h.state, option(u"end"_s, u"Running"_s));
         QCOMPARE(h.minimized, h.run.isRunActive());
         // The caption shows the next alarm as the local clock reads now.
         QCOMPARE(h.caption, h.run.isRunActive()
-                                ? QStringLiteral("Timer ") +
-                                      h.local(h.run.nextDueInstant(), QStringLiteral("hh:mm"))
-                                : QStringLiteral("Vigiltide"));
+                                ? u"Timer "_s + h.local(h.run.nextDueInstant(), u"hh:mm"_s)
+                                : u"Vigiltide"_s);
     }
     void startAlarmContinueStop()
     {
         Harness h;
         h.round = true;
-        addEntry(h.tables[IntervalMode], QStringLiteral("60"), QStringLiteral("Check Log"));
+        addEntry(h.tables[IntervalMode], u"60"_s, u"Check Log"_s);
         h.tables[IntervalMode].setCellBackColor(65535);
         h.tables[IntervalMode].setCellForeColor(255);
         const RunControls c = h.runControls();
@@ -153,31 +150,28 @@ private slots:
             return on << c.cmdStart->font().bold() << !c.cmdStop->isEnabled()
                       << !c.cmdStop->font().bold();
         };
-        h.startAt(QStringLiteral("2027-01-15T06:17:45"));
+        h.startAt(u"2027-01-15T06:17:45"_s);
         QCOMPARE(std::tuple(h.state, h.caption, h.status),
-                 std::tuple(QStringLiteral("Running"), QStringLiteral("Timer 07:00"),
-                            QStringLiteral("Timer 07:00")));
+                 std::tuple(u"Running"_s, u"Timer 07:00"_s, u"Timer 07:00"_s));
         QCOMPARE(editable(), QList<bool>(13, false));
         QVERIFY(h.minimized && h.tickEnabled);
-        QCOMPARE(h.awakeFor, QStringLiteral("Vigiltide alarm due at 07:00"));
+        QCOMPARE(h.awakeFor, u"Vigiltide alarm due at 07:00"_s);
 
         QVERIFY(h.tickUntilAlarm());
         const ShownAlarm alarm = h.shown.back();
         QCOMPARE(std::tuple(alarm.caption, alarm.message, alarm.back, alarm.fore),
-                 std::tuple(QStringLiteral("Vigiltide - 07:00"), QStringLiteral("Check Log"), 65535,
-                            255));
+                 std::tuple(u"Vigiltide - 07:00"_s, u"Check Log"_s, 65535, 255));
         QVERIFY(!h.tickEnabled && !h.awakeFor.isEmpty()); // no second alarm over it
         h.run.TimerNext(1);
-        QCOMPARE(h.caption, QStringLiteral("Timer 08:00"));
+        QCOMPARE(h.caption, u"Timer 08:00"_s);
         QCOMPARE(h.tickStarts, 3); // restarted: a full second from now to the next tick
-        QCOMPARE(h.awakeFor, QStringLiteral("Vigiltide alarm due at 08:00"));
+        QCOMPARE(h.awakeFor, u"Vigiltide alarm due at 08:00"_s);
 
         QVERIFY(h.tickUntilAlarm());
         h.run.TimerStop();
         h.run.TimerNext(1); // Continue on an alarm left open after Stop re-arms nothing
         QCOMPARE(std::tuple(h.state, h.caption, h.status, h.awakeFor),
-                 std::tuple(QStringLiteral("Stopped"), QStringLiteral("Vigiltide"), QString(),
-                            QString()));
+                 std::tuple(u"Stopped"_s, u"Vigiltide"_s, QString(), QString()));
         QCOMPARE(editable(), QList<bool>(13, true));
         QVERIFY(!h.minimized && !h.tickEnabled);
     }

@@ -15,11 +15,12 @@
 #include <unistd.h>
 
 using vt::LogindSleepInhibitor;
+using namespace Qt::StringLiterals;
 
 namespace
 {
 
-const QString kService = QStringLiteral("org.freedesktop.login1");
+const QString kService = u"org.freedesktop.login1"_s;
 
 // A D-Bus daemon of the test's own, where the fake logind owns logind's name.
 struct PrivateBus {
@@ -27,9 +28,7 @@ struct PrivateBus {
     QString address;
     PrivateBus()
     {
-        daemon.start(QStringLiteral("dbus-daemon"),
-                     {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                      QStringLiteral("--print-address")});
+        daemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address"_s});
         if (daemon.waitForStarted() && daemon.waitForReadyRead(10000))
             address = QString::fromUtf8(daemon.readLine()).trimmed();
     }
@@ -68,7 +67,7 @@ public slots:
         if (now == Never)
             setDelayedReply(true);
         else if (now == Refuse || ::pipe2(ends, O_CLOEXEC) != 0)
-            sendErrorReply(QDBusError::AccessDenied, QStringLiteral("not allowed"));
+            sendErrorReply(QDBusError::AccessDenied, u"not allowed"_s);
         if (now != Lock)
             return {};
         calls << QStringList{
@@ -96,10 +95,10 @@ private slots:
     {
         if (m_bus.address.isEmpty())
             QSKIP("no private bus: dbus-daemon (Debian package dbus-daemon) is missing");
-        QDBusConnection server = m_bus.connect(QStringLiteral("logind"));
+        QDBusConnection server = m_bus.connect(u"logind"_s);
         m_fake.moveToThread(&m_thread);
         m_thread.start();
-        QVERIFY(server.registerObject(QStringLiteral("/org/freedesktop/login1"), &m_fake,
+        QVERIFY(server.registerObject(u"/org/freedesktop/login1"_s, &m_fake,
                                       QDBusConnection::ExportAllSlots));
         QVERIFY(server.registerService(kService));
     }
@@ -107,21 +106,21 @@ private slots:
     void holdsRenewsAndReleases()
     {
         {
-            LogindSleepInhibitor inhibitor(m_bus.connect(QStringLiteral("client")));
-            inhibitor.inhibit(QStringLiteral("Watch armed until 04:00"));
+            LogindSleepInhibitor inhibitor(m_bus.connect(u"client"_s));
+            inhibitor.inhibit(u"Watch armed until 04:00"_s);
             QVERIFY(inhibitor.isHeld());
             QCOMPARE(m_fake.calls.value(0),
                      QStringList({"sleep", "Vigiltide", "Watch armed until 04:00", "block", "0"}));
-            inhibitor.inhibit(QStringLiteral("Second")); // the new hold before the old goes
-            QCOMPARE(m_fake.calls.value(1).value(4), QStringLiteral("1"));
+            inhibitor.inhibit(u"Second"_s); // the new hold before the old goes
+            QCOMPARE(m_fake.calls.value(1).value(4), u"1"_s);
             QTRY_VERIFY(!isOpen(m_fake.readEnds.value(0)) && isOpen(m_fake.readEnds.value(1)));
             m_fake.answer = FakeLogind::Refuse; // a refused renewal keeps the hold there is
-            inhibitor.inhibit(QStringLiteral("Third"));
+            inhibitor.inhibit(u"Third"_s);
             QVERIFY(inhibitor.isHeld() && isOpen(m_fake.readEnds.value(1)));
             inhibitor.release();
             QVERIFY(!inhibitor.isHeld());
             QTRY_VERIFY(!isOpen(m_fake.readEnds.value(1)));
-            inhibitor.inhibit(QStringLiteral("Again"));
+            inhibitor.inhibit(u"Again"_s);
         }
         QTRY_VERIFY(!isOpen(m_fake.readEnds.value(2))); // going away lets go too
     }
@@ -140,10 +139,10 @@ private slots:
     {
         QFETCH(QString, bus);
         QFETCH(int, limitMs);
-        const QString nowhere = QStringLiteral("unix:path=/nonexistent/bus");
+        const QString nowhere = u"unix:path=/nonexistent/bus"_s;
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", nowhere.toUtf8());
         if (bus == QLatin1String("nobody"))
-            QVERIFY(m_bus.connect(QStringLiteral("logind")).unregisterService(kService));
+            QVERIFY(m_bus.connect(u"logind"_s).unregisterService(kService));
         m_fake.answer = FakeLogind::Never;
         const auto inhibitor =
             bus == QLatin1String("system")
@@ -153,7 +152,7 @@ private slots:
                                                       : m_bus.connect(bus));
         QElapsedTimer timer;
         timer.start();
-        inhibitor->inhibit(QStringLiteral("Watch"));
+        inhibitor->inhibit(u"Watch"_s);
         QVERIFY(!inhibitor->isHeld());
         QCOMPARE_LT(timer.elapsed(), limitMs);
     }

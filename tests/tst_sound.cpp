@@ -13,6 +13,7 @@
 #include <thread>
 
 using namespace vt;
+using namespace Qt::StringLiterals;
 
 namespace
 {
@@ -23,17 +24,16 @@ std::pair<double, double> heardDuring(double seconds)
 {
     QTemporaryDir dir;
     QProcess recording;
-    recording.start(QStringLiteral("sh"),
-                    {QStringLiteral("-c"),
-                     QStringLiteral("timeout %1 parecord --device=@DEFAULT_MONITOR@ "
-                                    "--file-format=wav %2/h.wav; sox %2/h.wav -n stat 2>&1")
-                         .arg(seconds)
-                         .arg(dir.path())});
+    recording.start(
+        u"sh"_s, {u"-c"_s, QStringLiteral("timeout %1 parecord --device=@DEFAULT_MONITOR@ "
+                                          "--file-format=wav %2/h.wav; sox %2/h.wav -n stat 2>&1")
+                               .arg(seconds)
+                               .arg(dir.path())});
     if (!QTest::qWaitFor([&recording] { return recording.state() == QProcess::NotRunning; }, 20000))
         return {-1.0, -1.0};
     const QString stat = QString::fromLocal8Bit(recording.readAll());
     const auto value = [&stat](const char* name) {
-        const QRegularExpression re(QLatin1String(name) + QStringLiteral(":\\s*([0-9.]+)"));
+        const QRegularExpression re(QLatin1String(name) + u":\\s*([0-9.]+)"_s);
         return re.match(stat).hasMatch() ? re.match(stat).captured(1).toDouble() : -1.0;
     };
     return {value("Maximum amplitude"), value("RMS     amplitude")};
@@ -51,8 +51,7 @@ class TestSound : public QObject
 private slots:
     void initTestCase()
     {
-        if (QProcess::execute(QStringLiteral("sh"),
-                              {QStringLiteral("-c"), QStringLiteral("pactl info >/dev/null")}) != 0)
+        if (QProcess::execute(u"sh"_s, {u"-c"_s, u"pactl info >/dev/null"_s}) != 0)
             m_noSound = QStringLiteral("no sound server: ./test starts one (Debian packages "
                                        "pulseaudio, pulseaudio-utils and sox)");
         QtSpeechProvider provider(30000); // generous: a machine busy building is slow
@@ -112,7 +111,7 @@ private slots:
                 if (makingMs < 0)
                     return nullptr;
                 std::this_thread::sleep_for(std::chrono::milliseconds(makingMs));
-                return std::make_unique<QTextToSpeech>(QStringLiteral("none"));
+                return std::make_unique<QTextToSpeech>(u"none"_s);
             });
             QSignalSpy ready(&provider, &SpeechEngineProvider::engineReady);
             provider.start();
@@ -143,7 +142,7 @@ private slots:
         ToneBeeper beeper;
         FakeSpeechProvider speech(sound == 2 ? std::move(m_engine) : nullptr);
         NullSleepInhibitor sleep;
-        frmMain window(clock, beeper, speech, sleep, folder.filePath(QStringLiteral("v.ini")));
+        frmMain window(clock, beeper, speech, sleep, folder.filePath(u"v.ini"_s));
         window.show();
         QTRY_VERIFY(window.speech().hasVoice() || sound != 2);
         window.form().cmbSound->setCurrentIndex(sound);

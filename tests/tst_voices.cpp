@@ -10,6 +10,7 @@
 #include <QSlider>
 
 using namespace vt;
+using namespace Qt::StringLiterals;
 
 namespace
 {
@@ -19,13 +20,12 @@ std::unique_ptr<FakeSpeechEngine> engineWith(int voices)
 {
     if (voices < 0)
         return nullptr;
-    const QStringList all{QStringLiteral("Voice A"), QStringLiteral("Voice B")};
+    const QStringList all{u"Voice A"_s, u"Voice B"_s};
     return std::make_unique<FakeSpeechEngine>(all.first(voices));
 }
 
-const QStringList kFirstStart{QStringLiteral("English (Great Britain) - Alan"),
-                              QStringLiteral("English (Great Britain) - Bella"),
-                              QStringLiteral("German - Anna")};
+const QStringList kFirstStart{u"English (Great Britain) - Alan"_s,
+                              u"English (Great Britain) - Bella"_s, u"German - Anna"_s};
 
 } // namespace
 
@@ -42,7 +42,7 @@ private slots:
         QTest::addColumn<QString>("status");
         QTest::addColumn<int>("beeps");
         const QByteArray speech = "[Timer]\nSound=2\n";
-        const QString none = QStringLiteral("No Speech Voice Engines Installed");
+        const QString none = u"No Speech Voice Engines Installed"_s;
         // An empty file: Speech is chosen by hand before the engine is ready.
         QTest::newRow("at once, Speech in the file") << 2 << false << speech << "" << 0;
         QTest::newRow("at once, Speech chosen") << 2 << false << QByteArray() << "" << 0;
@@ -76,7 +76,7 @@ private slots:
         QTest::addColumn<QStringList>("voices"); // installed at this start
         QTest::addColumn<QString>("selected");
         const QByteArray anna = "[Timer]\nSpeech Engine=2\nSpeech Voice=German - Anna\n";
-        const QStringList abc{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
+        const QStringList abc{u"A"_s, u"B"_s, u"C"_s};
         QTest::newRow("by name, moved down")
             << anna << QStringList{"Dutch - Kees"} + kFirstStart << "German - Anna";
         QTest::newRow("name gone: its index") << anna << abc << "C";
@@ -106,8 +106,8 @@ private slots:
         d.ui().cmbSound->setCurrentIndex(2);
         QComboBox* list = d.ui().cmbSpeechEngine;
         list->setFocus();
-        QTest::keyClicks(list, QStringLiteral("Ger"));
-        QCOMPARE(list->currentText(), QStringLiteral("German - Anna"));
+        QTest::keyClicks(list, u"Ger"_s);
+        QCOMPARE(list->currentText(), u"German - Anna"_s);
         QTest::mouseClick(d.ui().cmdSpeechSpeak, Qt::LeftButton);
         QCOMPARE(d.engine->selected, 2);
         QVERIFY(!d.engine->spoken.isEmpty());
@@ -131,7 +131,7 @@ private slots:
         // The sliders take the file's values, and the user's, with no voice.
         QCOMPARE(d.ui().sldSpeechRate->value(), -7);
         d.ui().sldSpeechVolume->setValue(55);
-        QCOMPARE(d.ui().lblSpeechVolume->text(), QStringLiteral("55"));
+        QCOMPARE(d.ui().lblSpeechVolume->text(), u"55"_s);
         if (ready)
             d.speech.finish();
         if (voices > 0 && ready) {

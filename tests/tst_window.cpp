@@ -11,6 +11,7 @@
 #include <QScrollBar>
 
 using namespace vt;
+using namespace Qt::StringLiterals;
 
 namespace
 {
@@ -67,12 +68,12 @@ private slots:
     {
         WindowDriver d;
         d.window.showMinimized(); // before any run: no next alarm, whatever the zone
-        QTRY_COMPARE(d.window.windowTitle(), QStringLiteral("Timer 00:00"));
+        QTRY_COMPARE(d.window.windowTitle(), u"Timer 00:00"_s);
         d.window.showNormal();
         d.window.repaint();
-        QTRY_COMPARE(d.window.windowTitle(), QStringLiteral("Vigiltide"));
+        QTRY_COMPARE(d.window.windowTitle(), u"Vigiltide"_s);
         QTest::mouseClick(d.ui().cmdStart, Qt::LeftButton);
-        QCOMPARE(d.window.windowTitle(), QStringLiteral("Timer 10:30"));
+        QCOMPARE(d.window.windowTitle(), u"Timer 10:30"_s);
         const QRect sound = d.ui().frmSound->geometry();
         d.window.showMaximized(); // leaves the controls where they were
         QCoreApplication::processEvents();
@@ -92,13 +93,13 @@ private slots:
         QVERIFY(qAbs(d.editor()->width() - cell.width()) <= 2);
         QCOMPARE(d.editor()->palette().color(QPalette::Base), QColor(255, 255, 0));
         QCOMPARE(d.editor()->palette().color(QPalette::Text), QColor(255, 0, 0));
-        QTest::keyClicks(d.editor(), QStringLiteral("!")); // in the cell at once
-        QCOMPARE(d.text(1, MessageColumn), QStringLiteral("Time's Up, Check Log!"));
+        QTest::keyClicks(d.editor(), u"!"_s); // in the cell at once
+        QCOMPARE(d.text(1, MessageColumn), u"Time's Up, Check Log!"_s);
         d.ui().cmbSound->setFocus(); // focus elsewhere ends editing
         QTRY_VERIFY(!d.editor()->isVisible());
         d.click(1, EnableColumn); // flips only that entry, and opens nothing
         QVERIFY(!d.enabled(1) && d.enabled(2) && !d.editor()->isVisible());
-        d.window.statusPanel()->setText(QStringLiteral("Interval Error, 0"));
+        d.window.statusPanel()->setText(u"Interval Error, 0"_s);
         d.click(0, MessageColumn); // the header: nothing but a clear status line
         QVERIFY(d.status().isEmpty() && !d.editor()->isVisible());
         TableControl& t = d.table(); // a boundary belongs to the lower-numbered cell
@@ -130,8 +131,7 @@ private slots:
             const int stepRow = step.left(1).toInt();
             const bool before = d.enabled(stepRow);
             d.key(Qt::Key_Tab, Qt::KeyboardModifiers(modifier));
-            QCOMPARE(QStringLiteral("%1:%2%3")
-                         .arg(d.table().Row())
+            QCOMPARE(u"%1:%2%3"_s.arg(d.table().Row())
                          .arg(d.table().Col())
                          .arg(d.enabled(stepRow) != before ? "!" : ""),
                      step);
@@ -171,7 +171,7 @@ private slots:
         }
         d.key(Qt::Key_5);
         QCOMPARE(d.text(1, ScheduleColumn), QLatin1String(command.isEmpty() ? "605" : "60"));
-        QCOMPARE(d.text(2, MessageColumn), QStringLiteral("Time's Up, Check Horizon"));
+        QCOMPARE(d.text(2, MessageColumn), u"Time's Up, Check Horizon"_s);
     }
 
     void toolTips_data()
@@ -241,21 +241,21 @@ private slots:
         WindowDriver d;
         d.select(1, MessageColumn);
         d.table().setCellBackColor(65535);
-        d.setEntry(2, QStringLiteral("15"), QStringLiteral("Horizon"), false);
+        d.setEntry(2, u"15"_s, u"Horizon"_s, false);
         d.pick(1, d.ui().mnuTimerMoveDown); // the entry goes down with all it has
         QCOMPARE(d.table().Row(), 2);
-        QCOMPARE(d.text(2, MessageColumn), QStringLiteral("Time's Up, Check Log"));
+        QCOMPARE(d.text(2, MessageColumn), u"Time's Up, Check Log"_s);
         QVERIFY(d.enabled(2) && !d.enabled(1));
         QCOMPARE(d.colours(2), std::pair(65535, 255));
         QCOMPARE(d.colours(1).first, d.table().BackColor());
         const int windowHeight = d.window.height();
         d.pick(1, d.ui().mnuTimerInsert); // an empty, disabled entry; a row taller
         QCOMPARE(std::pair(d.table().Rows(), d.table().Row()), std::pair(4, 3));
-        QCOMPARE(d.text(3, OptionsColumn), QStringLiteral("?"));
+        QCOMPARE(d.text(3, OptionsColumn), u"?"_s);
         QVERIFY(!d.enabled(3) && d.window.height() > windowHeight);
         d.click(3, EnableColumn); // enabled and empty, it stops Start
         QTest::mouseClick(d.ui().cmdStart, Qt::LeftButton);
-        QCOMPARE(d.status(), QStringLiteral("Interval Error, "));
+        QCOMPARE(d.status(), u"Interval Error, "_s);
         d.pick(2, d.ui().mnuTimerDelete); // the gap closes; the window keeps its height
         QCOMPARE(d.table().Rows(), 3);
         QVERIFY(d.enabled(2) && d.text(2, MessageColumn).isEmpty());
@@ -276,19 +276,17 @@ private slots:
     {
         QByteArray file = "[Interval]\nCount=1000\n";
         for (int n = 1; n <= kMaxEntries; ++n)
-            file +=
-                QStringLiteral("#%1 Enabled=True\n#%1 Interval=1440\n#%1 Message Text=Check %1\n")
-                    .arg(n)
-                    .toUtf8();
+            file += u"#%1 Enabled=True\n#%1 Interval=1440\n#%1 Message Text=Check %1\n"_s.arg(n)
+                        .toUtf8();
         WindowDriver d(file);
         QVERIFY(d.window.frameGeometry().height() <=
                 d.window.screen()->availableGeometry().height());
         d.pick(1, d.ui().mnuTimerInsert);
         QCOMPARE(std::pair(d.status(), d.beeper.beeps),
-                 std::pair(QStringLiteral("Table Full, 1000 entries"), 1));
+                 std::pair(u"Table Full, 1000 entries"_s, 1));
         d.window.close();
         WindowDriver again(readFile(d.path()));
-        QCOMPARE(again.text(kMaxEntries, MessageColumn), QStringLiteral("Check 1000"));
+        QCOMPARE(again.text(kMaxEntries, MessageColumn), u"Check 1000"_s);
         QCOMPARE(again.status(), QString());
     }
 
@@ -296,13 +294,13 @@ private slots:
     {
         WindowDriver d;
         const Ui::frmMain& ui = d.ui();
-        d.window.statusPanel()->setText(QStringLiteral("Interval Error, 0"));
+        d.window.statusPanel()->setText(u"Interval Error, 0"_s);
         ui.cmbMode->setCurrentIndex(TimeMode); // the other table, in the same place
         QCOMPARE(d.status(), QString());
         QVERIFY(d.window.grdTimer(TimeMode)->isVisible() && !d.window.grdTimer(0)->isVisible());
         QCOMPARE(d.window.grdTimer(TimeMode)->pos(), d.window.grdTimer(IntervalMode)->pos());
         QVERIFY(!ui.chkIntervalRound->isVisible());
-        QCOMPARE(ui.frmTimer->title(), QStringLiteral("Alarm Time and Message"));
+        QCOMPARE(ui.frmTimer->title(), u"Alarm Time and Message"_s);
         const int height = d.window.height();
         ui.cmbSound->setCurrentIndex(2); // the speech controls, and 120 below them
         const int growth = ui.frmSpeech->height() + twipsToPixels(120, d.window);
@@ -331,13 +329,13 @@ private slots:
              {"cmbSound", "cmbMode", "cmbSpeechEngine", "cmdSpeechSpeak", "sldSpeechVolume",
               "sldSpeechRate", "chkIntervalRound", "cmdStart"})
             QVERIFY2(reached.contains(QLatin1String(name)), name);
-        QVERIFY(!reached.contains(QStringLiteral("txtTimer"))); // the hidden editor is no stop
+        QVERIFY(!reached.contains(u"txtTimer"_s)); // the hidden editor is no stop
         // In the table: F2 edits, Esc leaves, Space flips, the Menu key opens the row menu.
-        QVERIFY(reached.contains(QStringLiteral("grdTimer0")));
+        QVERIFY(reached.contains(u"grdTimer0"_s));
         d.table().setFocus();
         d.table().setCurrentCell(2, MessageColumn);
         d.key(Qt::Key_F2);
-        QTRY_COMPARE(d.editor()->text(), QStringLiteral("Time's Up, Check Horizon"));
+        QTRY_COMPARE(d.editor()->text(), u"Time's Up, Check Horizon"_s);
         d.key(Qt::Key_Escape);
         QVERIFY(d.table().hasFocus() && !d.editor()->isVisible());
         d.table().setCurrentCell(2, EnableColumn);
