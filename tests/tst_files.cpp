@@ -165,20 +165,13 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("message");
-        QTest::newRow("colour") << QByteArray("[Interval]\n#1 Message Back Color=yellow\n")
-                                << "Settings Error, [Interval] #1 Message Back Color";
-        QTest::newRow("count word")
-            << QByteArray("[Interval]\nCount=three\n") << "Settings Error, [Interval] Count";
-        QTest::newRow("count negative")
-            << QByteArray("[Time]\nCount=-1\n") << "Settings Error, [Time] Count";
-        QTest::newRow("count past the limit")
-            << QByteArray("[Interval]\nCount=1001\n") << "Settings Error, [Interval] Count";
-        QTest::newRow("mode 7") << QByteArray("[Timer]\nMode=7\nSound=0\n")
-                                << "Settings Error, [Timer] Mode";
-        QTest::newRow("enabled maybe") << QByteArray("[Interval]\n#2 Enabled=maybe\n")
-                                       << "Settings Error, [Interval] #2 Enabled";
-        QTest::newRow("rate 11") << QByteArray("[Timer]\nSpeech Rate=11\n")
-                                 << "Settings Error, [Timer] Speech Rate";
+        for (const char* key : {"[Interval] #1 Message Back Color=yellow", "[Interval] Count=three",
+                                "[Time] Count=-1", "[Interval] Count=1001", "[Timer] Mode=7",
+                                "[Interval] #2 Enabled=maybe", "[Timer] Speech Rate=11"}) {
+            QByteArray line(key);
+            QTest::newRow(key) << line.replace("] ", "]\n") + "\n"
+                               << "Settings Error, " + QString::fromUtf8(key).section(u'=', 0, 0);
+        }
         QTest::newRow("empty file") << QByteArray() << "";
     }
     void badValuesAreSkippedOneByOne()
