@@ -329,14 +329,6 @@ struct WindowDriver {
         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
         QTRY_VERIFY(!menu->isVisible());
     }
-    void setEntry(int row, const QString& schedule, const QString& message, bool on = true)
-    {
-        vt::SetEntryEnabled(table(), row, vt::EnableColumn, on);
-        table().setCol(vt::ScheduleColumn);
-        table().setText(schedule);
-        table().setCol(vt::MessageColumn);
-        table().setText(message);
-    }
     // Raises the first alarm of the built-in schedule (row 1, due at 11:00).
     vt::frmMessage* raiseAlarm()
     {

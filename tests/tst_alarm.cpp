@@ -206,10 +206,10 @@ private slots:
         QCOMPARE(d.ui().sldSpeechRate->value(), 7);
         // Speak reads every row, one after the other; the menu's Speak its row.
         d.ui().cmbSound->setCurrentIndex(2);
-        d.setEntry(2, u"15"_s, u"Horizon, disabled"_s, false);
+        d.click(2, EnableColumn); // disabled entries are read too
         QTest::mouseClick(d.ui().cmdSpeechSpeak, Qt::LeftButton);
         QCOMPARE(d.engine->spoken.mid(0, 2),
-                 (QStringList{u"Time's Up, Check Log"_s, u"Horizon, disabled"_s}));
+                 (QStringList{u"Time's Up, Check Log"_s, u"Time's Up, Check Horizon"_s}));
         QCOMPARE(std::pair(d.table().Row(), d.table().Col()), std::pair(2, int(MessageColumn)));
         d.pick(1, d.ui().mnuTimerSpeak);
         QCOMPARE(d.engine->spoken.last(), u"Time's Up, Check Log"_s);
