@@ -3,6 +3,7 @@
 // once, late, or never: what the status line says, a saved voice kept by its
 // name, a voice found by typing, and the file's speech values never lost.
 #include "support.h"
+#include "ui/main/firstframe.h"
 
 #include <QComboBox>
 
@@ -43,6 +44,8 @@ private slots:
     void voiceOfAnotherLanguageFoundByTypingAndSpoken();
     void fileSpeechValuesSurvive_data();
     void fileSpeechValuesSurvive();
+    void engineWaitsForTheFirstFrame();
+    void voicesComeWithoutAFrame();
 };
 
 void TestVoices::statusOnceEngineIsKnown_data()
@@ -178,6 +181,32 @@ void TestVoices::fileSpeechValuesSurvive()
     QVERIFY2(readFile(d.path()).contains(index + "Speech Rate=-7\nSpeech Volume=55\n"
                                                  "Speech Voice=Voice B\n"),
              readFile(d.path()).constData());
+}
+
+// Listing the voices keeps a processor busy for a second or more; the first
+// sight of the window does not wait for it.
+void TestVoices::engineWaitsForTheFirstFrame()
+{
+    QTemporaryDir folder;
+    FakeClock clock;
+    FakeBeeper beeper;
+    FakeSpeechProvider speech(engineWith(2));
+    FakeSleepInhibitor sleep;
+    frmMain window(clock, beeper, speech, sleep, folder.filePath(QStringLiteral("Vigiltide.Ini")));
+    QTest::qWait(20);
+    QVERIFY(!speech.started);
+    window.show();
+    QTRY_COMPARE(window.form().cmbSpeechEngine->count(), 2);
+}
+
+// A window mapped under others where nothing composites is never exposed:
+// what waits for its first frame runs all the same.
+void TestVoices::voicesComeWithoutAFrame()
+{
+    QWindow unseen;
+    bool ran = false;
+    afterFirstFrame(unseen, &unseen, [&ran] { ran = true; });
+    QTRY_VERIFY_WITH_TIMEOUT(ran, 3000);
 }
 
 VT_TEST_MAIN(TestVoices, "Europe/London")

@@ -69,7 +69,10 @@ struct WindowDriver {
         window.show();
         window.activateWindow();
         active = QTest::qWaitForWindowActive(&window);
-        QCoreApplication::processEvents(); // the speech engine arrives from the event loop
+        // The engine is asked for once the first frame is drawn, and arrives
+        // from the event loop after that.
+        QTRY_VERIFY(speech.started);
+        QCoreApplication::processEvents();
     }
 
     QString settingsPath() const { return folder.filePath(QStringLiteral("Vigiltide.Ini")); }
