@@ -156,6 +156,12 @@ long residentKiB(pid_t pid)
     return -1;
 }
 
+void failIfEnded(pid_t pid)
+{
+    if (exited(pid))
+        fail("the program ended by itself");
+}
+
 // Start-up is over once the program has used no processor time for a second:
 // work it put off until after its first frame is then done too.
 void waitUntilQuiet(pid_t pid, int settleMs)
@@ -165,6 +171,7 @@ void waitUntilQuiet(pid_t pid, int settleMs)
     double before = cpuSeconds(pid);
     while (Clock::now() < deadline) {
         std::this_thread::sleep_for(1s);
+        failIfEnded(pid);
         const double now = cpuSeconds(pid);
         if (now == before)
             return;
@@ -190,8 +197,8 @@ int main(int argc, char* argv[])
 {
     const Options options = parse(argc, argv);
     xcb_connection_t* x = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(x))
-        fail("cannot open the display");
+    if (const int error = xcb_connection_has_error(x))
+        fail("cannot open the display (xcb error " + std::to_string(error) + ")");
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
     const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_void_cookie_t selected =
@@ -211,11 +218,13 @@ int main(int argc, char* argv[])
     const double ms = std::chrono::duration<double, std::milli>(mapped - started).count();
 
     waitUntilQuiet(pid, options.settleMs);
+    failIfEnded(pid);
     const long rss = residentKiB(pid);
     std::printf("%.1f %ld", ms, rss);
     if (options.idleSeconds > 0) {
         const double before = cpuSeconds(pid);
         std::this_thread::sleep_for(std::chrono::seconds(options.idleSeconds));
+        failIfEnded(pid);
         std::printf(" %.3f", 100.0 * (cpuSeconds(pid) - before) / options.idleSeconds);
     }
     std::printf("\n");

@@ -20,6 +20,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
 runs=${2:-15}
 idle=${3:-60}
+# Fewer starts leave the median at the mercy of the machine's other work.
+((runs >= 9)) || { echo "measure.sh: at least 9 runs each" >&2; exit 1; }
 
 for tool in Xvfb dbus-daemon; do
   command -v "$tool" >/dev/null || { echo "measure.sh: $tool is missing (scripts/deps.sh)" >&2; exit 1; }
@@ -60,8 +62,10 @@ export XDG_DATA_HOME=$tmp/home/.local/share XDG_RUNTIME_DIR=$tmp/runtime
 unset WAYLAND_DISPLAY XDG_SESSION_TYPE QT_LINUX_ACCESSIBILITY_ALWAYS_ON
 export QT_QPA_PLATFORM=xcb
 
-# -displayfd names a free display once the server is ready.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" 2>/dev/null &
+# -displayfd names a free display once the server is ready. -noreset: the
+# server would otherwise reset each time the last client leaves, refusing
+# whoever connects meanwhile.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$tmp/display" 2>/dev/null &
 xvfb=$!
 for ((i = 0; i < 100; ++i)); do [[ -s $tmp/display ]] && break; sleep 0.1; done
 [[ -s $tmp/display ]] || { echo "measure.sh: Xvfb did not start" >&2; exit 1; }
