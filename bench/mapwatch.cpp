@@ -5,10 +5,12 @@
 // its processor use while idle. Nothing inside the program is changed or
 // asked, so the installed program is measured as a user starts it.
 //
-// Usage: bench_mapwatch [--settle MS] [--idle SECONDS] PROGRAM [ARGUMENTS...]
+// Usage: bench_mapwatch [--time-only | --settle MS [--idle SECONDS]] PROGRAM [ARGUMENTS...]
 // Prints one line: milliseconds to the map, resident KiB, and with --idle the
 // percent of one core used over that many seconds. The program is then ended
-// with SIGTERM, as a session would end it.
+// with SIGTERM, as a session would end it. With --time-only it prints the
+// milliseconds alone and kills the program at once, so that nothing it does
+// after its map runs on into the next start.
 #include <xcb/xcb.h>
 
 #include <cerrno>
@@ -38,6 +40,7 @@ using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
 struct Options {
+    bool timeOnly = false;
     int settleMs = 3000;
     int idleSeconds = 0;
     char** program = nullptr;
@@ -53,16 +56,19 @@ Options parse(int argc, char* argv[])
 {
     Options options;
     int i = 1;
-    for (; i + 1 < argc && argv[i][0] == '-'; i += 2) {
-        if (std::strcmp(argv[i], "--settle") == 0)
-            options.settleMs = std::atoi(argv[i + 1]);
-        else if (std::strcmp(argv[i], "--idle") == 0)
-            options.idleSeconds = std::atoi(argv[i + 1]);
+    for (; i < argc && argv[i][0] == '-'; ++i) {
+        if (std::strcmp(argv[i], "--time-only") == 0)
+            options.timeOnly = true;
+        else if (std::strcmp(argv[i], "--settle") == 0 && i + 1 < argc)
+            options.settleMs = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--idle") == 0 && i + 1 < argc)
+            options.idleSeconds = std::atoi(argv[++i]);
         else
             fail(std::string("unknown option ") + argv[i]);
     }
     if (i >= argc)
-        fail("usage: bench_mapwatch [--settle MS] [--idle SECONDS] PROGRAM [ARGUMENTS...]");
+        fail("usage: bench_mapwatch [--time-only | --settle MS [--idle SECONDS]] PROGRAM "
+             "[ARGUMENTS...]");
     options.program = argv + i;
     return options;
 }
@@ -216,6 +222,12 @@ int main(int argc, char* argv[])
         fail(std::string("cannot start ") + options.program[0] + ": " + std::strerror(error));
     const Clock::time_point mapped = waitForMap(x, root, netWmPid, pid);
     const double ms = std::chrono::duration<double, std::milli>(mapped - started).count();
+    if (options.timeOnly) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        std::printf("%.1f\n", ms);
+        return 0;
+    }
 
     waitUntilQuiet(pid, options.settleMs);
     failIfEnded(pid);
