@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <utility>
+
 namespace vt
 {
 
