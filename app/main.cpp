@@ -11,6 +11,7 @@
 #include "settings/settings.h"
 #include "speech/qtspeechprovider.h"
 #include "speech/tonebeeper.h"
+#include "ui/main/firstframe.h"
 #include "ui/main/frmMain.h"
 
 #ifdef Q_OS_UNIX
@@ -23,13 +24,10 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QSessionManager>
-#include <QTimer>
 #include <QWindow>
 
 #include <cstdio>
-#include <functional>
 #include <memory>
-#include <utility>
 
 namespace
 {
@@ -89,33 +87,6 @@ void choosePlatform()
         qputenv("QT_QPA_PLATFORM", platform);
 }
 
-// Runs once the window is on the screen and its first frame is drawn: under
-// a window manager a window can be minimized only once it is mapped, and
-// nothing here may hold up the first frame.
-class WhenShown : public QObject
-{
-public:
-    WhenShown(QWindow& window, std::function<void()> then)
-        : QObject(&window), m_then(std::move(then))
-    {
-        window.installEventFilter(this);
-    }
-
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
-            watched->removeEventFilter(this);
-            // The window draws its frame on this event, before the timer runs.
-            QTimer::singleShot(0, qApp, m_then);
-            deleteLater();
-        }
-        return false;
-    }
-
-private:
-    std::function<void()> m_then;
-};
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -158,7 +129,9 @@ int main(int argc, char* argv[])
     std::unique_ptr<vt::TrayIcon> tray;
     std::unique_ptr<vt::DesktopNotifier> notifier;
     window.show();
-    new WhenShown(*window.windowHandle(), [&] {
+    // Under a window manager a window can be minimized (--start) only once it
+    // is mapped, and none of this may hold up the first frame.
+    vt::afterFirstFrame(*window.windowHandle(), &window, [&] {
         tray = vt::TrayIcon::createIfAvailable(vt::programIcon());
         window.attachTray(tray.get());
         notifier = std::make_unique<vt::DesktopNotifier>(QDBusConnection::sessionBus(),

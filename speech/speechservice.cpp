@@ -13,15 +13,6 @@ SpeechService::SpeechService(const SpeechControls& controls, StatusReporter& rep
                              QObject* parent)
     : QObject(parent), m_controls(controls), m_reporter(reporter)
 {
-    // The desktop's speech daemon lists some 13,000 voices. The list is not
-    // sized to its longest text, its rows are taken to be of one height, and
-    // it opens as a scrolled list rather than a menu measuring every row.
-    QComboBox& list = *m_controls.cmbSpeechEngine;
-    list.setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    if (auto* view = qobject_cast<QListView*>(list.view()))
-        view->setUniformItemSizes(true);
-    list.setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
-
     connect(m_controls.cmbSpeechEngine, &QComboBox::currentIndexChanged, this,
             &SpeechService::cmbSpeechEngine_Click);
     connect(m_controls.sldSpeechRate, &QSlider::valueChanged, this,
@@ -48,6 +39,7 @@ void SpeechService::SpeechLoad(std::unique_ptr<SpeechEngine> engine)
     const QStringList voices = m_voice->voices();
     QComboBox& list = *m_controls.cmbSpeechEngine;
     const bool wasEmpty = list.count() == 0;
+    prepareForManyVoices(list);
     // Filling an empty list selects its first voice, which runs the selection
     // handler; a list that had entries is pointed at the first one.
     list.addItems(voices);
@@ -57,6 +49,20 @@ void SpeechService::SpeechLoad(std::unique_ptr<SpeechEngine> engine)
     }
     if (!wasEmpty)
         list.setCurrentIndex(0);
+}
+
+// The desktop's speech daemon lists some 13,000 voices. The list is not
+// sized to its longest text, its rows are taken to be of one height, and it
+// opens as a scrolled list rather than a menu measuring every row. Done when
+// the voices come rather than with the window: the popup's view and the style
+// sheet take a good part of a millisecond to make, nothing of it shows until
+// the list is opened, and an empty list looks the same either way.
+void SpeechService::prepareForManyVoices(QComboBox& list)
+{
+    list.setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    if (auto* view = qobject_cast<QListView*>(list.view()))
+        view->setUniformItemSizes(true);
+    list.setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
 }
 
 void SpeechService::cmbSpeechEngine_Click()

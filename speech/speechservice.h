@@ -53,6 +53,7 @@ public:
     static constexpr int kStopTimeoutMs = 5000;
 
 private:
+    static void prepareForManyVoices(QComboBox& list);
     void cmbSpeechEngine_Click();
     void SpeechSyncSliders();
     void sldSpeechRate_Change();

@@ -192,11 +192,14 @@ public:
     }
     void start() override
     {
+        started = true;
         if (!m_late)
             QTimer::singleShot(0, this, &FakeSpeechProvider::engineReady);
     }
     void finish() { emit engineReady(); }
     std::unique_ptr<vt::SpeechEngine> takeEngine() override { return std::move(m_engine); }
+
+    bool started = false;
 
 private:
     std::unique_ptr<vt::SpeechEngine> m_engine;
@@ -268,7 +271,10 @@ struct WindowDriver {
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        QCoreApplication::processEvents(); // the engine arrives from the event loop
+        // The engine is asked for once the first frame is drawn, and arrives
+        // from the event loop after that.
+        QTRY_VERIFY(speech.started);
+        QCoreApplication::processEvents();
     }
     QString path(const QString& name = QStringLiteral("Vigiltide.Ini")) const
     {

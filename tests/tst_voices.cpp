@@ -3,6 +3,7 @@
 // once, late, or never: what the status line says, a saved voice kept by its
 // name, a voice found by typing, and the file's speech values never lost.
 #include "support.h"
+#include "ui/main/firstframe.h"
 
 #include <QComboBox>
 
@@ -144,6 +145,25 @@ private slots:
         QVERIFY2(readFile(d.path()).contains(index + "Speech Rate=-7\nSpeech Volume=55\n"
                                                      "Speech Voice=Voice B\n"),
                  readFile(d.path()).constData());
+    }
+    // The engine is asked for once the window's first frame is drawn, not
+    // before; a window that is never drawn gets it all the same.
+    void engineWaitsForTheFirstFrame()
+    {
+        QTemporaryDir folder;
+        FakeClock clock;
+        FakeBeeper beeper;
+        FakeSpeechProvider speech(engineWith(2));
+        NullSleepInhibitor sleep;
+        frmMain window(clock, beeper, speech, sleep, folder.filePath(u"v.ini"_s));
+        QTest::qWait(20);
+        QVERIFY(!speech.started);
+        window.show();
+        QTRY_COMPARE(window.form().cmbSpeechEngine->count(), 2);
+        QWindow unseen;
+        bool ran = false;
+        afterFirstFrame(unseen, &unseen, [&ran] { ran = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(ran, 3000);
     }
 };
 

@@ -6,11 +6,14 @@
 #include "core/tablecontrol.h"
 #include "core/twips.h"
 #include "resources/images.h"
+#include "ui/main/firstframe.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QStatusBar>
 #include <QWindowStateChangeEvent>
+
+#include <utility>
 
 namespace vt
 {
@@ -171,13 +174,20 @@ void frmMain::Form_Load()
     tmrTimer.stop();
     move(0, 0);
     // The engine may take seconds to list its voices; the window does not
-    // wait for it, and the voices appear when it is ready.
+    // wait for it, and the voices appear when it is ready. It is started
+    // once the window is first drawn (showEvent).
     connect(&m_speechProvider, &SpeechEngineProvider::engineReady, this, &frmMain::engineReady);
-    // Once the window is up: listing the voices keeps a processor busy for a
-    // while, and the first sight of the window should not share it.
-    QTimer::singleShot(0, this, [this] { m_speechProvider.start(); });
     SettingsDefault();
     loadStartSettings();
+}
+
+// Listing the voices keeps a processor busy for a second or more: started
+// before the first frame, it slowed that frame by a few milliseconds.
+void frmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!std::exchange(m_speechRequested, true))
+        afterFirstFrame(*windowHandle(), this, [this] { m_speechProvider.start(); });
 }
 
 // ---- run host

@@ -94,6 +94,7 @@ public:
 protected:
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -214,6 +215,7 @@ private:
     SpeechSettings m_unlistedSpeech;
     // Until the engine is ready or has failed, whether it has voices is not known.
     bool m_speechStarting = true;
+    bool m_speechRequested = false; // the engine is asked for once the window is first shown
     bool m_closeRefused = false;
     bool m_closingForSystem = false;
 };
