@@ -84,6 +84,7 @@ public:
     const QTimer& tick() const { return tmrTimer; }
     const Ui::frmMain& form() const { return ui; }
     const SpeechService& speech() const { return *m_speech; }
+    SpeechService& speech() { return *m_speech; }
     const QString& settingsFile() const { return sSettingsFile; }
     // Null while the About box is closed.
     QWidget* aboutBox() const { return m_about.data(); }
