@@ -144,7 +144,7 @@ class FakeSpeechEngine : public vt::SpeechEngine
 public:
     explicit FakeSpeechEngine(QStringList list = {QStringLiteral("Voice A"),
                                                   QStringLiteral("Voice B")})
-        : voiceList(std::move(list))
+        : voiceList(list)
     {
     }
     QStringList voices() const override { return voiceList; }
@@ -284,13 +284,10 @@ struct WindowDriver {
     vt::TableControl& table() const { return window.currentTable(); }
     QLineEdit* editor() const { return window.form().txtTimer; }
     QString status() const { return window.statusPanel()->text(); }
-    QPoint cellPoint(int row, int col) const
-    {
-        return table().visualRect(table().model()->index(row, col)).center();
-    }
     void click(int row, int col, Qt::MouseButton button = Qt::LeftButton)
     {
-        QTest::mouseClick(table().viewport(), button, {}, cellPoint(row, col));
+        const QRect cell = table().visualRect(table().model()->index(row, col));
+        QTest::mouseClick(table().viewport(), button, {}, cell.center());
     }
     void key(int key, Qt::KeyboardModifiers modifiers = {})
     {

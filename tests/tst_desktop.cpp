@@ -156,39 +156,29 @@ private slots:
         }
     }
 
+    // XWayland only on a Wayland session with X11 at hand and no platform chosen.
     void platformChoice_data()
     {
-        QTest::addColumn<QByteArrayList>("env"); // session type, display, chosen platform
-        for (const char* session : {"wayland", "x11", ""})
-            for (const char* display : {":0", ""})
-                for (const char* chosen : {"", "wayland", "xcb"})
-                    QTest::addRow("%s|%s|%s", session, display, chosen)
-                        << QByteArrayList{session, display, chosen};
+        QTest::addColumn<QByteArrayList>("env"); // session type, display, chosen; the choice
+        QTest::newRow("Wayland with X11") << QByteArrayList{"wayland", ":0", "", "xcb"};
+        QTest::newRow("Wayland, no X11") << QByteArrayList{"wayland", "", "", ""};
+        QTest::newRow("Wayland, chosen") << QByteArrayList{"wayland", ":0", "wayland", ""};
+        QTest::newRow("X11") << QByteArrayList{"x11", ":0", "", ""};
+        QTest::newRow("unknown session") << QByteArrayList{"", ":0", "", ""};
     }
-
-    // XWayland only on a Wayland session with X11 at hand and no platform chosen.
     void platformChoice()
     {
         QFETCH(QByteArrayList, env);
-        const bool xwayland = env[0] == "wayland" && !env[1].isEmpty() && env[2].isEmpty();
-        QCOMPARE(vt::choosePlatform(env[0], env[1], env[2]), xwayland ? "xcb" : "");
+        QCOMPARE(vt::choosePlatform(env[0], env[1], env[2]), env[3]);
     }
 
-    void commandLine_data()
-    {
-        QTest::addColumn<QString>("option");
-        QTest::addColumn<QString>("output");
-        QTest::newRow("help") << QString("--help") << QString("--start");
-        QTest::newRow("version") << QString("--version") << "Vigiltide " VIGILTIDE_VERSION "\n";
-    }
-
-    // Answered in a terminal, without a display.
+    // --help and --version, answered in a terminal, without a display.
     void commandLine()
     {
-        QFETCH(QString, option);
-        const QString said = run("env", {"-u", "DISPLAY", m_dir.filePath("vigiltide"), option});
-        QFETCH(QString, output);
-        QVERIFY2(said.contains(output), qPrintable(said));
+        const QString program = m_dir.filePath("vigiltide");
+        QVERIFY(run("env", {"-u", "DISPLAY", program, "--help"}).contains("--start"));
+        QCOMPARE(run("env", {"-u", "DISPLAY", program, "--version"}),
+                 "Vigiltide " VIGILTIDE_VERSION "\n");
     }
 
     // A watch started by --start with FILE: the next alarm in the caption and
