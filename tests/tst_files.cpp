@@ -121,23 +121,8 @@ private slots:
         d.window.close(); // good values saved over the bad one
         QVERIFY(readFile(d.path()).contains("Count=2\n"));
     }
-    void openAndSaveByName()
-    {
-        WindowDriver d;
-        const QString other = d.path(u"other.ini"_s);
-        writeFile(other, "; nothing of ours\n");
-        choose(d.ui().mnuFileRecall, other); // a file of none of the keys is current too
-        QCOMPARE(d.window.settingsFile(), other);
-        const QString saved = d.path(u"watch"_s);
-        choose(d.ui().mnuFileSave, saved);
-        QCOMPARE(d.window.settingsFile(), saved + u".ini"_s); // the default extension
-        QVERIFY(readFile(saved + u".ini"_s).startsWith("[Interval]\nCount=2\n"));
-        d.window.close();
-        QVERIFY(!QFile::exists(d.path()));                            // not current
-        QCOMPARE(readFile(other), QByteArray("; nothing of ours\n")); // not current any more
-    }
     // Cancelled dialogs change nothing; a save keeps what it does not own, and
-    // rewrites a Windows-1252 file in place.
+    // rewrites a Windows-1252 file in place; Save... makes its file current.
     void cancelledDialogsAndKeptKeys()
     {
         const QByteArray file =
@@ -157,6 +142,12 @@ private slots:
             QVERIFY2(saved.contains(kept), kept); // the first key counts; beyond Count: left alone
         WindowDriver again(saved);
         QCOMPARE(again.table().Rows(), 3);
+        choose(again.ui().mnuFileSave, again.path(u"watch"_s)); // Save... makes its file current
+        QCOMPARE(again.window.settingsFile(), again.path(u"watch.ini"_s)); // the default extension
+        again.pick(1, again.ui().mnuTimerDelete);
+        again.window.close();
+        QCOMPARE(readFile(again.path()), saved); // not current any more
+        QVERIFY(readFile(again.path(u"watch.ini"_s)).contains("Count=1\n"));
     }
     void refillDuringARun_data()
     {

@@ -54,21 +54,17 @@ private slots:
         QTest::newRow("clear") << QByteArray("0") << "Timer 10:32";
         QTest::newRow("greyed does not round") << QByteArray("2") << "Timer 10:32";
     }
+    // Minimized before any run, the caption has no next alarm, whatever the
+    // zone; after Start, the status and the caption show it.
     void startShowsTheNextAlarm()
     {
         QFETCH(QByteArray, round);
         WindowDriver w("[Interval]\nRound=" + round + "\n");
+        w.window.showMinimized();
+        QTRY_COMPARE(w.window.windowTitle(), u"Timer 00:00"_s);
         QTest::mouseClick(w.ui().cmdStart, Qt::LeftButton);
         QTEST(w.status(), "status");
-    }
-
-    void captionWhenMinimized()
-    {
-        WindowDriver d;
-        d.window.showMinimized(); // before any run: no next alarm, whatever the zone
-        QTRY_COMPARE(d.window.windowTitle(), u"Timer 00:00"_s);
-        QTest::mouseClick(d.ui().cmdStart, Qt::LeftButton); // the desktop test covers the rest
-        QCOMPARE(d.window.windowTitle(), u"Timer 10:30"_s);
+        QTEST(w.window.windowTitle(), "status");
     }
 
     void editorOpensOverTheCell()
