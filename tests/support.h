@@ -235,6 +235,14 @@ inline void fireTick(const QTimer& timer)
     QMetaObject::invokeMethod(const_cast<QTimer*>(&timer), "timeout");
 }
 
+// Starts a server and gives the first line it prints (its display or bus
+// address) once it is up; empty if it never says.
+inline QByteArray startServer(QProcess& process, const QString& program, const QStringList& args)
+{
+    process.start(program, args);
+    return process.waitForReadyRead(30000) ? process.readLine().trimmed() : QByteArray();
+}
+
 inline QByteArray readFile(const QString& path)
 {
     QFile file(path);

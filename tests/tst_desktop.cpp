@@ -2,10 +2,11 @@
 // The real vigiltide program on a private X server with a window manager
 // (openbox) and a private session bus, on which this test serves a fake tray
 // host and a fake notification service. Also the choice of platform.
+#include "support.h"
+
 #include "platform/platformchoice.h"
 
 #include <QtDBus>
-#include <QtTest>
 
 #include <csignal>
 
@@ -49,13 +50,6 @@ class tst_Desktop : public QObject
     QDBusConnection m_conn{QString()};
     FakeDesktop m_desk;
 
-    // Starts a server and gives its display or bus address once it is ready.
-    QByteArray startServer(QProcess& process, const QString& program, const QStringList& args)
-    {
-        process.start(program, args);
-        return process.waitForReadyRead(30000) ? process.readLine().trimmed() : QByteArray();
-    }
-
     QString run(const QString& tool, const QStringList& args)
     {
         QProcess process;
@@ -88,12 +82,6 @@ class tst_Desktop : public QObject
         return tip.asVariant().toString();
     }
 
-    QByteArray readFile(const QString& name)
-    {
-        QFile file(m_dir.filePath(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
     // A settings file whose Time table has an entry "Check N" at each time.
     QString writeWatch(const QList<QTime>& times)
     {
@@ -102,10 +90,8 @@ class tst_Desktop : public QObject
             text += QString("#%1 Enabled=True\n#%1 Time=%2\n#%1 Message Text=Check %1\n")
                         .arg(n)
                         .arg(times[n - 1].toString("hh:mm:ss"));
-        QFile file(m_dir.filePath("watch.ini"));
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        file.write(text.toUtf8());
-        return file.fileName();
+        writeFile(m_dir.filePath("watch.ini"), text.toUtf8());
+        return m_dir.filePath("watch.ini");
     }
 
 private slots:
@@ -172,15 +158,6 @@ private slots:
         QCOMPARE(vt::choosePlatform(env[0], env[1], env[2]), env[3]);
     }
 
-    // --help and --version, answered in a terminal, without a display.
-    void commandLine()
-    {
-        const QString program = m_dir.filePath("vigiltide");
-        QVERIFY(run("env", {"-u", "DISPLAY", program, "--help"}).contains("--start"));
-        QCOMPARE(run("env", {"-u", "DISPLAY", program, "--version"}),
-                 "Vigiltide " VIGILTIDE_VERSION "\n");
-    }
-
     // A watch started by --start with FILE: the next alarm in the caption and
     // the tray, the window back from the tray, alarms answered by the close box,
     // Enter and Stop, each withdrawing its notification, and FILE saved.
@@ -214,7 +191,8 @@ private slots:
         }
         run("wmctrl", {"-i", "-c", windows(app)["Vigiltide"]});
         QTRY_COMPARE_WITH_TIMEOUT(app->state(), QProcess::NotRunning, 10000);
-        QVERIFY(readFile("watch.ini").contains("[Interval]")); // written whole at close
+        QVERIFY(
+            readFile(m_dir.filePath("watch.ini")).contains("[Interval]")); // written whole at close
     }
 
     void termination_data()
@@ -249,7 +227,7 @@ private slots:
         QCOMPARE(app->exitStatus(), QProcess::NormalExit);
         QVERIFY(QString(app->readAllStandardError()).contains(files[2]));
         for (const QString name : {"watch.ini", "Vigiltide.Ini"}) // what was saved
-            QCOMPARE(readFile(name).contains("[Interval]"), name == files[1]);
+            QCOMPARE(readFile(m_dir.filePath(name)).contains("[Interval]"), name == files[1]);
         QTRY_VERIFY(!alarm || m_desk.closed.contains(notes));
     }
 };

@@ -20,25 +20,6 @@ using namespace Qt::StringLiterals;
 namespace
 {
 
-const QString kService = u"org.freedesktop.login1"_s;
-
-// A D-Bus daemon of the test's own, where the fake logind owns logind's name.
-struct PrivateBus {
-    QProcess daemon;
-    QString address;
-    PrivateBus()
-    {
-        daemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address"_s});
-        if (daemon.waitForStarted() && daemon.waitForReadyRead(10000))
-            address = QString::fromUtf8(daemon.readLine()).trimmed();
-    }
-    ~PrivateBus() { daemon.kill(), daemon.waitForFinished(); }
-    QDBusConnection connect(const QString& name) const
-    {
-        return QDBusConnection::connectToBus(address, name);
-    }
-};
-
 bool isOpen(int readEnd)
 {
     pollfd p{readEnd, POLLIN, 0}; // the write end's last copy closed: a hang-up
@@ -86,27 +67,30 @@ class TestSleepInhibitor : public QObject
 {
     Q_OBJECT
 
-    PrivateBus m_bus;
+    QProcess m_daemon; // a D-Bus of the test's own, where the fake owns logind's name
+    QString m_bus;
     QThread m_thread;
     FakeLogind m_fake;
 
 private slots:
     void initTestCase()
     {
-        if (m_bus.address.isEmpty())
+        m_bus = startServer(m_daemon, u"dbus-daemon"_s,
+                            {u"--session"_s, u"--nofork"_s, u"--print-address"_s});
+        if (m_bus.isEmpty())
             QSKIP("no private bus: dbus-daemon (Debian package dbus-daemon) is missing");
-        QDBusConnection server = m_bus.connect(u"logind"_s);
+        QDBusConnection server = QDBusConnection::connectToBus(m_bus, u"logind"_s);
         m_fake.moveToThread(&m_thread);
         m_thread.start();
         QVERIFY(server.registerObject(u"/org/freedesktop/login1"_s, &m_fake,
                                       QDBusConnection::ExportAllSlots));
-        QVERIFY(server.registerService(kService));
+        QVERIFY(server.registerService(u"org.freedesktop.login1"_s));
     }
 
     void holdsRenewsAndReleases()
     {
         {
-            LogindSleepInhibitor inhibitor(m_bus.connect(u"client"_s));
+            LogindSleepInhibitor inhibitor(QDBusConnection::connectToBus(m_bus, u"client"_s));
             inhibitor.inhibit(u"Watch armed until 04:00"_s);
             QVERIFY(inhibitor.isHeld());
             QCOMPARE(m_fake.calls.value(0),
@@ -126,7 +110,7 @@ private slots:
         m_fake.answer = FakeLogind::Never;              // a silent logind: a bounded wait, no hold
         QElapsedTimer timer;
         timer.start();
-        LogindSleepInhibitor silent(m_bus.connect(u"silent"_s));
+        LogindSleepInhibitor silent(QDBusConnection::connectToBus(m_bus, u"silent"_s));
         silent.inhibit(u"Watch"_s);
         QVERIFY(!silent.isHeld() && timer.elapsed() < LogindSleepInhibitor::kCallTimeoutMs + 3000);
     }
@@ -135,6 +119,8 @@ private slots:
     {
         m_thread.quit();
         m_thread.wait();
+        m_daemon.kill();
+        m_daemon.waitForFinished();
     }
 };
 

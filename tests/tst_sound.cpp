@@ -18,8 +18,7 @@ using namespace Qt::StringLiterals;
 namespace
 {
 
-// Records what the default output plays, from construction until heard().
-// Small fragments, so that sound flows at once rather than after seconds.
+// What the default output plays, from start() until heard().
 class Recording
 {
     QTemporaryDir m_dir;
@@ -27,15 +26,12 @@ class Recording
     QProcess m_parecord;
 
 public:
-    Recording()
+    // In small fragments, so that sound flows at once; true once it does (what
+    // plays before is lost, and a busy machine can take seconds).
+    bool start()
     {
         m_parecord.start(u"parecord"_s, {u"--latency-msec=50"_s, u"--device=@DEFAULT_MONITOR@"_s,
                                          u"--file-format=wav"_s, m_wav});
-    }
-    // Sound played before the server streams to the file is lost, so the
-    // alarm must wait for this; a busy machine can take seconds.
-    bool listening()
-    {
         return QTest::qWaitFor([this] { return QFileInfo(m_wav).size() > 8192; }, 20000);
     }
     // Peak and RMS amplitude of what was recorded, -1 where nothing was.
@@ -157,7 +153,7 @@ private slots:
         clock.setLocal(QDate(2027, 1, 15), QTime(10, 59, 59));
         QTest::mouseClick(window.form().cmdStart, Qt::LeftButton);
         Recording recording;
-        QVERIFY2(recording.listening(), "parecord records nothing");
+        QVERIFY2(recording.start(), "parecord records nothing");
         clock.setLocal(QDate(2027, 1, 15), QTime(11, 0));
         QTRY_VERIFY_WITH_TIMEOUT(window.messageWindow() && window.messageWindow()->isVisible(),
                                  3000);
