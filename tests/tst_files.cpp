@@ -17,36 +17,11 @@ using namespace Qt::StringLiterals;
 namespace
 {
 
-const QByteArray kDefaultFile = R"([Interval]
-Count=2
-#1 Enabled=True
-#1 Interval=60
-#1 Message Text=Time's Up, Check Log
-#1 Message Fore Color=255
-#1 Message Back Color=65535
-#2 Enabled=True
-#2 Interval=15
-#2 Message Text=Time's Up, Check Horizon
-#2 Message Fore Color=-2147483640
-#2 Message Back Color=-2147483643
-Round=1
-
-[Timer]
-Mode=0
-Sound=1
-Speech Engine=0
-Speech Rate=0
-Speech Volume=100
-Speech Voice=Voice A
-
-[Time]
-Count=1
-#1 Enabled=True
-#1 Time=7:30:00
-#1 Message Text=Orvo's Weather
-#1 Message Fore Color=-2147483640
-#1 Message Back Color=-2147483643
-)";
+// What Default and a close write, byte for byte.
+QByteArray defaultFile()
+{
+    return readFile(QFINDTESTDATA("data/default.ini"));
+}
 
 void choose(QAction* command, const QString& path)
 {
@@ -68,7 +43,7 @@ private slots:
         d.ui().mnuFileDefault->trigger();
         QCOMPARE(d.colours(1), std::pair(65535, 255)); // red on yellow after Default
         d.window.close();
-        QCOMPARE(readFile(d.path()), kDefaultFile);
+        QCOMPARE(readFile(d.path()), defaultFile());
         QCOMPARE(QDir(d.folder.path()).entryList(QDir::Files), QStringList{"Vigiltide.Ini"});
     }
     void loadingEdgeCases()
@@ -211,7 +186,7 @@ private slots:
         const QByteArray binary("\x7f"
                                 "ELF\0\0 not settings",
                                 16);
-        WindowDriver d(kind == "binary" ? binary : kDefaultFile);
+        WindowDriver d(kind == "binary" ? binary : defaultFile());
         rlimit old{};
         getrlimit(RLIMIT_FSIZE, &old);
         const auto restore = qScopeGuard([&old] { setrlimit(RLIMIT_FSIZE, &old); });
@@ -239,7 +214,7 @@ private slots:
         if (kind == "folder")
             QVERIFY(QFileInfo(d.path()).isDir());
         else
-            QCOMPARE(readFile(d.path()), kind == "binary" ? binary : kDefaultFile);
+            QCOMPARE(readFile(d.path()), kind == "binary" ? binary : defaultFile());
         QVERIFY(QDir(d.folder.path()).entryList(QDir::Files | QDir::Hidden).size() <= 1);
     }
 };

@@ -7,75 +7,21 @@
 using namespace vt;
 using namespace Qt::StringLiterals;
 
-namespace
-{
-
-// One alarm sequence a line: name; start as the local clock shows it (with the
-// offset on change nights); entries ("|" between them, "~" before a disabled
-// one, a colon makes Time mode; none: eleven disabled entries and a 5); the
-// alarms shown; options: top (Top of Hour), day (alarms with their day), tz
-// (with their zone), # (with their row), answer=seconds to answer (5),
-// jump=N:S (after N answers, 0 at Start, 300 s pass, then the wall clock moves
-// S seconds), end=the final state (Running), zone=the time zone (London).
-const char* const kCases[] = {
-    "top of hour;2027-01-15T10:17:45;60;11:00:00, 12:00:00;top",
-    "top of hour 1440;2027-01-15T10:17:45;1440;16 00:00:00;top day",
-    "seconds dropped;2027-01-15T10:17:45;15;10:32:00, 10:47:00;",
-    "fraction to the second;2027-01-15T10:17:45;1.01;10:18:01;",
-    "due together: lower row first;2027-01-15T10:50:00;60|15;"
-    "11:00:00#1, 11:00:06#2, 11:15:00#2, 11:30:00#2;top #",
-    "late answer skips slots;2027-01-15T10:00:30;15;10:15:00, 11:00:00;answer=2400",
-    "answer on a slot passes it;2027-01-15T10:00:30;15;10:15:00, 10:45:00;answer=900",
-    "midnight;2027-01-15T23:10:10;45;15 23:55:00, 16 00:40:00, 16 01:25:00;day answer=0",
-    "no enabled entry;2027-01-15T10:00:00;~15;;end=Done",
-    "invalid entry starts nothing;2027-01-15T10:00:00;0|15;;end=Stopped",
-    "disabled entries never read;2027-01-15T10:00:00;~garbage|20;10:20:00#2, 10:40:00#2;#",
-    "rows past ten;2027-01-15T10:00:00;;10:05:00#12;#",
-    "tomorrow when passed;2027-01-15T08:00:00;07:30:00;16 07:30:00;day end=Done",
-    "two across the night;2027-01-15T12:00:00;07:30:00|20:00:00;"
-    "15 20:00:00#2, 16 07:30:00#1;day # end=Done",
-    "due at the second of Start;2027-01-15T09:00:00;09:00:00|9:00;"
-    "09:00:01#1, 09:00:02#2;# answer=0 end=Done",
-    "late answer shows what fell due;2027-01-15T07:00:00;07:30:00|07:31:00;"
-    "07:30:00#1, 07:32:01#2;# answer=120 end=Done",
-    "fell due in one alarm: earliest first;2027-01-15T07:00:00;07:33:00|07:31:00|07:30:00|07:32:00;"
-    "07:30:00#3, 07:35:01#2, 07:40:02#4, 07:45:03#1;# answer=300 end=Done",
-    "resume past several;2027-01-15T10:00:00;11:00:00|12:30:00|12:00:00;"
-    "13:05:01#1, 13:05:07#3, 13:05:13#2;# jump=0:10800 end=Done",
-    "clock set back;2027-01-15T10:00:00;15;10:15:00, 08:30:00, 08:45:00;jump=1:-7200",
-    "sleep;2027-01-15T10:00:00;15;10:15:00, 13:20:06, 13:30:00, 13:45:00;jump=1:10800",
-    "sleep, slots;2027-01-15T10:00:00;15;10:15:00, 13:20:06, 13:30:00, 13:45:00;"
-    "top jump=1:10800 zone=America/New_York",
-    "London fall;2027-10-31T00:20:00+01:00;60;01:20:00 BST, 01:20:00 GMT, 02:20:00 GMT;tz",
-    "London fall, top;2027-10-31T00:20:00+01:00;60;01:00:00 BST, 01:00:00 GMT, 02:00:00 GMT;top tz",
-    "London spring, top;2027-03-27T23:50:00+00:00;60;00:00:00 GMT, 02:00:00 BST, 03:00:00 BST;top "
-    "tz",
-    "London spring 15, top;2027-03-28T00:20:00+00:00;15;"
-    "00:30:00 GMT, 00:45:00 GMT, 02:00:00 BST, 02:15:00 BST;top tz",
-    "New York spring 15;2027-03-14T01:20:00-05:00;15;01:35:00 EST, 01:50:00 EST, 03:05:00 EDT;"
-    "tz zone=America/New_York",
-    "Kolkata 45, top;2027-03-14T00:50:00+05:30;45;01:30:00, 02:15:00, 03:00:00;top "
-    "zone=Asia/Kolkata",
-    "London fall, Time once;2027-10-30T22:00:00+01:00;01:30:00;01:30:00 BST;tz end=Done",
-    "London fall, in the repeated hour;2027-10-31T01:40:00+01:00;01:30:00;01:30:00 GMT;tz end=Done",
-    "London spring, skipped Time;2027-03-27T22:00:00+00:00;01:30:00;02:00:00 BST;tz end=Done",
-    "New York spring, skipped Time;2027-03-13T22:00:00-05:00;2:30:00;03:00:00 EDT;"
-    "tz end=Done zone=America/New_York",
-};
-
-} // namespace
-
 class TestRun : public QObject
 {
     Q_OBJECT
 
 private slots:
+    // One sequence a line of the file, whose head gives the form of a line.
     void alarmSequence_data()
     {
         QTest::addColumn<QStringList>("fields");
-        for (const char* row : kCases)
-            QTest::addRow("%s", QByteArray(row).split(';')[0].constData())
-                << QString::fromUtf8(row).split(u';');
+        const QString table =
+            QString::fromUtf8(readFile(QFINDTESTDATA("data/alarm-sequences.txt")));
+        QVERIFY2(!table.isEmpty(), "tests/data/alarm-sequences.txt is missing");
+        for (const QString& row : table.split(u'\n', Qt::SkipEmptyParts))
+            if (!row.startsWith(u'#'))
+                QTest::addRow("%s", qPrintable(row.section(u';', 0, 0))) << row.split(u';');
     }
     void alarmSequence()
     {

@@ -60,6 +60,7 @@ class TestSound : public QObject
 
     QString m_noSound;
     std::unique_ptr<QtSpeechEngine> m_engine;
+    int m_otherVoice = 0; // of a language other than the desktop's
 
 private slots:
     void initTestCase()
@@ -97,7 +98,8 @@ private slots:
         });
         QVERIFY(voices.first().locale().language() == first && other != voices.end());
         QString error;
-        QVERIFY2(e.selectVoice(int(other - voices.begin()), &error), qPrintable(error));
+        m_otherVoice = int(other - voices.begin());
+        QVERIFY2(e.selectVoice(m_otherVoice, &error), qPrintable(error));
         QCOMPARE(e.textToSpeech().locale().language(), other->locale().language());
         QVERIFY(!e.selectVoice(int(voices.size()), &error) && !error.isEmpty());
         QVERIFY(e.selectVoice(0, &error));
@@ -150,6 +152,8 @@ private slots:
         window.show();
         QTRY_VERIFY(window.speech().hasVoice());
         window.form().cmbSound->setCurrentIndex(sound);
+        if (sound == 2)
+            window.form().cmbSpeechEngine->setCurrentIndex(m_otherVoice);
         clock.setLocal(QDate(2027, 1, 15), QTime(10, 59, 59));
         QTest::mouseClick(window.form().cmdStart, Qt::LeftButton);
         Recording recording;
