@@ -279,8 +279,7 @@ struct WindowDriver {
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        // The engine is asked for once the first frame is drawn, and arrives
-        // from the event loop after that.
+        // The engine is asked for at the first frame and comes from the event loop.
         QTRY_VERIFY(speech.started);
         QCoreApplication::processEvents();
     }

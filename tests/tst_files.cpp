@@ -183,9 +183,7 @@ private slots:
     void saveFailures()
     {
         QFETCH(QString, kind);
-        const QByteArray binary("\x7f"
-                                "ELF\0\0 not settings",
-                                16);
+        const QByteArray binary("\x7f\x45LF\0\0 not settings", 16);
         WindowDriver d(kind == "binary" ? binary : defaultFile());
         rlimit old{};
         getrlimit(RLIMIT_FSIZE, &old);

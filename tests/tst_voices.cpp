@@ -126,8 +126,7 @@ private slots:
                                                      "Speech Voice=Voice B\n"),
                  readFile(d.path()).constData());
     }
-    // The engine is asked for once the window's first frame is drawn; a window
-    // whose frame never comes gets it all the same.
+    // The engine is asked for at the first frame, or anyway if it never comes.
     void engineWithoutAFirstFrame()
     {
         QWindow unseen;

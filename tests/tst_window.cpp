@@ -54,8 +54,7 @@ private slots:
         QTest::newRow("clear") << QByteArray("0") << "Timer 10:32";
         QTest::newRow("greyed does not round") << QByteArray("2") << "Timer 10:32";
     }
-    // Minimized before any run, the caption has no next alarm, whatever the
-    // zone; after Start, the status and the caption show it.
+    // Minimized before a run, in any zone, the caption has no next alarm; after Start it has.
     void startShowsTheNextAlarm()
     {
         QFETCH(QByteArray, round);
@@ -207,7 +206,7 @@ private slots:
         d.click(3, EnableColumn); // enabled and empty, it stops Start
         QTest::mouseClick(d.ui().cmdStart, Qt::LeftButton);
         QCOMPARE(d.status(), u"Interval Error, "_s);
-        d.pick(2, d.ui().mnuTimerDelete); // the gap closes; the window keeps its height
+        d.pick(2, d.ui().mnuTimerDelete); // the gap closes
         QCOMPARE(d.table().Rows(), 3);
         QVERIFY(d.enabled(2) && d.text(2, MessageColumn).isEmpty());
         answerDialog(QColor(0x12, 0x34, 0x56));
@@ -276,8 +275,8 @@ private slots:
                 QCOMPARE(ui.frmSpeech->isVisible(), sound == 2);
                 heights[sound] = d.window.height();
                 checkNothingOverlapsOrClips(ui.centralwidget);
-                QVERIFY(!d.table().horizontalScrollBar()->isVisible());
-                QVERIFY(!d.table().verticalScrollBar()->isVisible());
+                QVERIFY(!d.table().horizontalScrollBar()->isVisible() &&
+                        !d.table().verticalScrollBar()->isVisible());
             }
         QCOMPARE(d.status(), QString()); // a new mode clears an old error
         QVERIFY(heights[2] > heights[1] + ui.frmSpeech->height());
