@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// What the run is built on: entry validation, date and colour values, twips,
-// the header row. Its other rules show in the run and window tests.
+// What the run is built on: validation, date and colour values, twips, the header row.
 #include "support.h"
 
 #include "core/colorvalue.h"

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The main window as a watchkeeper uses it: a run from Start to Stop, the
-// in-place cell editor, the row commands, and a layout that follows the timer
-// mode, the sound mode and the rows without overlapping or clipping.
+// The main window as a watchkeeper uses it: Start, the cell editor, the row
+// commands, and a layout that never overlaps or clips, whatever the modes.
 #include "support.h"
 
 #include <QCheckBox>
