@@ -82,6 +82,30 @@ class tst_Desktop : public QObject
         return tip.asVariant().toString();
     }
 
+    QDBusInterface trayMenu()
+    {
+        return {m_desk.item, "/MenuBar", "com.canonical.dbusmenu", m_conn};
+    }
+    // The tray menu's items by label: their id, and whether they can be chosen.
+    QMap<QString, std::pair<int, bool>> trayItems()
+    {
+        const QDBusMessage reply = trayMenu().call("GetLayout", 0, 1, QStringList());
+        const auto layout = reply.arguments().value(1).value<QDBusArgument>();
+        int id = 0;
+        QVariantMap properties;
+        QList<QDBusVariant> items;
+        layout.beginStructure();
+        layout >> id >> properties >> items;
+        QMap<QString, std::pair<int, bool>> menu;
+        for (const QDBusVariant& item : items) {
+            const auto entry = item.variant().value<QDBusArgument>();
+            entry.beginStructure();
+            entry >> id >> properties;
+            menu[properties["label"].toString()] = {id, properties.value("enabled", true).toBool()};
+        }
+        return menu;
+    }
+
     // A settings file whose Time table has an entry "Check N" at each time.
     QString writeWatch(const QList<QTime>& times)
     {
@@ -160,7 +184,8 @@ private slots:
 
     // A watch started by --start with FILE: the next alarm in the caption and
     // the tray, the window back from the tray, alarms answered by the close box,
-    // Enter and Stop, each withdrawing its notification, and FILE saved.
+    // Enter and Stop, each withdrawing its notification, the tray menu's Stop
+    // only in a run, and its Exit saving FILE.
     void watch()
     {
         const QTime first = QTime::currentTime().addSecs(kLead);
@@ -170,12 +195,13 @@ private slots:
         const QString timer = "Timer " + first.toString("hh:mm");
         QTRY_COMPARE_WITH_TIMEOUT(windows(app).keys(), QStringList{timer}, 15000);
         QTRY_COMPARE(toolTip(), timer);
+        QTRY_VERIFY(trayItems()["Stop"].second); // in a run
         QDBusInterface(m_desk.item, "/StatusNotifierItem", "org.kde.StatusNotifierItem", m_conn)
             .call("Activate", 0, 0);
         QTRY_COMPARE(windows(app).keys(), QStringList{"Vigiltide"});
 
-        // Keys for the close box (the window manager's Alt+F4), Continue and Stop.
-        const QList<QStringList> answers{{"alt+F4"}, {"Return"}, {"Tab", "space"}};
+        // The close box (by the window manager: its Alt+F4 can miss a new window), Continue, Stop.
+        const QList<QStringList> answers{{}, {"Return"}, {"Tab", "space"}};
         for (int i = 0; i < answers.size(); ++i) {
             const QString title = "Vigiltide - " + due[i].toString("hh:mm:ss");
             QTRY_COMPARE_WITH_TIMEOUT(windows(app).keys(), QStringList({"Vigiltide", title}),
@@ -183,13 +209,18 @@ private slots:
             QTRY_COMPARE(toolTip(), title);
             const QString text = QString("Check %1").arg(i + 1);
             QTRY_COMPARE(m_desk.notes.value(i), QStringList({VIGILTIDE_APP_ID, title, text, "2"}));
-            run("xdotool",
-                QStringList{"windowactivate", "--sync", windows(app)[title], "key"} + answers[i]);
+            const QString id = windows(app)[title];
+            run(answers[i].isEmpty() ? "wmctrl" : "xdotool",
+                answers[i].isEmpty()
+                    ? QStringList{"-i", "-c", id}
+                    : QStringList{"windowactivate", "--sync", id, "key"} + answers[i]);
             const QString next = i + 1 < due.size() ? "Timer " + due[i + 1].toString("hh:mm") : "";
             QTRY_COMPARE(toolTip(), next.isEmpty() ? "Vigiltide" : next);
             QTRY_VERIFY_WITH_TIMEOUT(m_desk.closed.contains(i + 1), 500); // before the next
         }
-        run("wmctrl", {"-i", "-c", windows(app)["Vigiltide"]});
+        QTRY_VERIFY(!trayItems()["Stop"].second);
+        trayMenu().call("Event", trayItems()["Exit"].first, "clicked",
+                        QVariant::fromValue(QDBusVariant(0)), 0u);
         QTRY_COMPARE_WITH_TIMEOUT(app->state(), QProcess::NotRunning, 10000);
         QVERIFY(
             readFile(m_dir.filePath("watch.ini")).contains("[Interval]")); // written whole at close
