@@ -82,6 +82,7 @@ class tst_Desktop : public QObject
         return tip.asVariant().toString();
     }
 
+    // The tray item's menu, at the path its Menu property names under Qt.
     QDBusInterface trayMenu()
     {
         return {m_desk.item, "/MenuBar", "com.canonical.dbusmenu", m_conn};
