@@ -69,11 +69,17 @@ class tst_Desktop : public QObject
         return found;
     }
 
+    // An object of the tray item, as the desktop's tray host reaches it. Its menu
+    // is at "/MenuBar", the path its Menu property names under Qt.
+    QDBusInterface tray(const QString& path, const QString& interface)
+    {
+        return {m_desk.item, path, interface, m_conn};
+    }
+
     // The title of the tray item's tool tip: (icon name, icon pixmaps, title, text).
     QString toolTip()
     {
-        const QDBusMessage reply = QDBusInterface(m_desk.item, "/StatusNotifierItem",
-                                                  "org.freedesktop.DBus.Properties", m_conn)
+        const QDBusMessage reply = tray("/StatusNotifierItem", "org.freedesktop.DBus.Properties")
                                        .call("Get", "org.kde.StatusNotifierItem", "ToolTip");
         const auto tip =
             reply.arguments().value(0).value<QDBusVariant>().variant().value<QDBusArgument>();
@@ -82,15 +88,11 @@ class tst_Desktop : public QObject
         return tip.asVariant().toString();
     }
 
-    // The tray item's menu, at the path its Menu property names under Qt.
-    QDBusInterface trayMenu()
-    {
-        return {m_desk.item, "/MenuBar", "com.canonical.dbusmenu", m_conn};
-    }
     // The tray menu's items by label: their id, and whether they can be chosen.
     QMap<QString, std::pair<int, bool>> trayItems()
     {
-        const QDBusMessage reply = trayMenu().call("GetLayout", 0, 1, QStringList());
+        const QDBusMessage reply =
+            tray("/MenuBar", "com.canonical.dbusmenu").call("GetLayout", 0, 1, QStringList());
         const auto layout = reply.arguments().value(1).value<QDBusArgument>();
         int id = 0;
         QVariantMap properties;
@@ -115,8 +117,9 @@ class tst_Desktop : public QObject
             text += QString("#%1 Enabled=True\n#%1 Time=%2\n#%1 Message Text=Check %1\n")
                         .arg(n)
                         .arg(times[n - 1].toString("hh:mm:ss"));
-        writeFile(m_dir.filePath("watch.ini"), text.toUtf8());
-        return m_dir.filePath("watch.ini");
+        const QString path = m_dir.filePath("watch.ini");
+        writeFile(path, text.toUtf8());
+        return path;
     }
 
 private slots:
@@ -192,13 +195,13 @@ private slots:
         const QTime first = QTime::currentTime().addSecs(kLead);
         const QList<QTime> due{first, first.addSecs(kGap), first.addSecs(2 * kGap)};
         auto* app = new QProcess(this);
-        app->start(m_dir.filePath("vigiltide"), {"--start", writeWatch(due)});
+        const QString file = writeWatch(due);
+        app->start(m_dir.filePath("vigiltide"), {"--start", file});
         const QString timer = "Timer " + first.toString("hh:mm");
         QTRY_COMPARE_WITH_TIMEOUT(windows(app).keys(), QStringList{timer}, 15000);
         QTRY_COMPARE(toolTip(), timer);
         QTRY_VERIFY(trayItems()["Stop"].second); // in a run
-        QDBusInterface(m_desk.item, "/StatusNotifierItem", "org.kde.StatusNotifierItem", m_conn)
-            .call("Activate", 0, 0);
+        tray("/StatusNotifierItem", "org.kde.StatusNotifierItem").call("Activate", 0, 0);
         QTRY_COMPARE(windows(app).keys(), QStringList{"Vigiltide"});
 
         // The close box (by the window manager: its Alt+F4 can miss a new window), Continue, Stop.
@@ -211,20 +214,20 @@ private slots:
             const QString text = QString("Check %1").arg(i + 1);
             QTRY_COMPARE(m_desk.notes.value(i), QStringList({VIGILTIDE_APP_ID, title, text, "2"}));
             const QString id = windows(app)[title];
-            run(answers[i].isEmpty() ? "wmctrl" : "xdotool",
-                answers[i].isEmpty()
-                    ? QStringList{"-i", "-c", id}
-                    : QStringList{"windowactivate", "--sync", id, "key"} + answers[i]);
+            if (answers[i].isEmpty())
+                run("wmctrl", {"-i", "-c", id});
+            else
+                run("xdotool", QStringList{"windowactivate", "--sync", id, "key"} + answers[i]);
             const QString next = i + 1 < due.size() ? "Timer " + due[i + 1].toString("hh:mm") : "";
             QTRY_COMPARE(toolTip(), next.isEmpty() ? "Vigiltide" : next);
             QTRY_VERIFY_WITH_TIMEOUT(m_desk.closed.contains(i + 1), 500); // before the next
         }
         QTRY_VERIFY(!trayItems()["Stop"].second);
-        trayMenu().call("Event", trayItems()["Exit"].first, "clicked",
-                        QVariant::fromValue(QDBusVariant(0)), 0u);
+        tray("/MenuBar", "com.canonical.dbusmenu")
+            .call("Event", trayItems()["Exit"].first, "clicked",
+                  QVariant::fromValue(QDBusVariant(0)), 0u);
         QTRY_COMPARE_WITH_TIMEOUT(app->state(), QProcess::NotRunning, 10000);
-        QVERIFY(
-            readFile(m_dir.filePath("watch.ini")).contains("[Interval]")); // written whole at close
+        QVERIFY(readFile(file).contains("[Interval]")); // written whole at close
     }
 
     void termination_data()
