@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QAudioSink>
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QMediaDevices>
@@ -23,6 +24,8 @@ namespace
 // Silence after the tone, so that stopping the sink once it has read
 // everything does not cut off the end of the tone still in the sound server.
 constexpr int kTrailMs = 60;
+// A tone not played out by then never will be.
+constexpr qint64 kStalledAfterMs = 900;
 
 QAudioFormat chooseFormat(const QAudioDevice& device)
 {
@@ -102,8 +105,9 @@ ToneBeeper::ToneBeeper() = default;
 
 ToneBeeper::~ToneBeeper()
 {
-    if (m_sink)
-        m_sink->stop();
+    // The streams go with m_streams; stopped first, so none is left draining.
+    for (QAudioSink* sink : m_streams.findChildren<QAudioSink*>())
+        sink->stop();
 }
 
 bool ToneBeeper::hasAudioOutput() const
@@ -113,8 +117,9 @@ bool ToneBeeper::hasAudioOutput() const
 
 QString ToneBeeper::silenceReason() const
 {
-    return hasAudioOutput() ? QString()
-                            : QCoreApplication::translate("ToneBeeper", "no sound output");
+    if (!hasAudioOutput())
+        return QCoreApplication::translate("ToneBeeper", "no sound output");
+    return m_failure;
 }
 
 void ToneBeeper::bell()
@@ -123,34 +128,22 @@ void ToneBeeper::bell()
     QApplication::beep();
 }
 
+void ToneBeeper::failed(const QString& reason)
+{
+    qCWarning(lcBeep).noquote() << "Beep not heard:" << reason << "- ringing the bell instead";
+    m_failure = reason;
+    bell();
+}
+
 bool ToneBeeper::prepare(const QAudioDevice& device)
 {
-    if (m_sink && device == m_device)
+    if (device == m_device && m_format.isValid())
         return true;
-    if (m_sink)
-        m_sink->stop();
-    m_sink.reset();
-    m_buffer.close();
     m_device = device;
     m_format = chooseFormat(device);
     if (!m_format.isValid())
         return false;
     m_tone = makeTone(m_format);
-    m_buffer.setBuffer(&m_tone);
-    m_sink = std::make_unique<QAudioSink>(device, m_format);
-    QAudioSink* sink = m_sink.get();
-    // Idle means the sink has read the whole tone; stopping it gives the
-    // sound server's stream back until the next beep.
-    QObject::connect(sink, &QAudioSink::stateChanged, sink, [sink](QAudio::State state) {
-        if (state == QAudio::IdleState)
-            QMetaObject::invokeMethod(
-                sink,
-                [sink] {
-                    if (sink->state() == QAudio::IdleState)
-                        sink->stop();
-                },
-                Qt::QueuedConnection);
-    });
     return true;
 }
 
@@ -161,28 +154,56 @@ void ToneBeeper::beep()
         bell();
         return;
     }
-    if (m_sink && m_sink->state() == QAudio::ActiveState) {
-        ++m_droppedBeeps;
-        return;
+    if (m_playing) {
+        // A beep asked for while the tone plays is answered by that tone.
+        if (!m_playingSince.hasExpired(kStalledAfterMs))
+            return;
+        // The tone lasts a fifth of a second: a stream still on it long after
+        // has stopped playing, as one on a sound server that hangs does.
+        m_playing->stop();
+        m_playing->deleteLater();
+        failed(QCoreApplication::translate("ToneBeeper", "the sound output does not play"));
     }
     if (!prepare(device)) {
-        qCWarning(lcBeep) << "No usable sound format on" << device.description();
-        m_sink.reset();
-        bell();
+        failed(QCoreApplication::translate("ToneBeeper", "no sound format fits %1")
+                   .arg(device.description()));
         return;
     }
-    m_sink->stop();
-    m_buffer.close();
-    m_buffer.open(QIODevice::ReadOnly);
-    m_sink->start(&m_buffer);
-    const QAudio::Error error = m_sink->error();
-    if (m_sink->state() == QAudio::StoppedState ||
+    play();
+}
+
+void ToneBeeper::play()
+{
+    auto* sink = new QAudioSink(m_device, m_format, &m_streams);
+    auto* tone = new QBuffer(sink);
+    tone->setData(m_tone);
+    tone->open(QIODevice::ReadOnly);
+    // Idle: the whole tone has been played, and the stream is given back.
+    QObject::connect(sink, &QAudioSink::stateChanged, sink, [this, sink](QAudio::State state) {
+        if (state == QAudio::IdleState)
+            played(sink);
+    });
+    sink->start(tone);
+    const QAudio::Error error = sink->error();
+    if (sink->state() == QAudio::StoppedState ||
         (error != QAudio::NoError && error != QAudio::UnderrunError)) {
-        qCWarning(lcBeep) << "The sound output failed:" << error << "- ringing the bell instead";
-        m_sink.reset();
-        m_device = QAudioDevice();
-        bell();
+        sink->deleteLater();
+        failed(QCoreApplication::translate("ToneBeeper", "the sound output failed (error %1)")
+                   .arg(int(error)));
+        return;
     }
+    m_playing = sink;
+    m_playingSince.start();
+}
+
+void ToneBeeper::played(QAudioSink* sink)
+{
+    if (sink == m_playing)
+        m_playing = nullptr;
+    m_failure.clear();
+    // Later, from the event loop: the sink's own teardown runs pending events.
+    sink->stop();
+    sink->deleteLater();
 }
 
 } // namespace vt

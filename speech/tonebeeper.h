@@ -8,10 +8,10 @@
 
 #include <QAudioDevice>
 #include <QAudioFormat>
-#include <QBuffer>
 #include <QByteArray>
-
-#include <memory>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
 
 class QAudioSink;
 
@@ -29,30 +29,37 @@ public:
     ToneBeeper();
     ~ToneBeeper() override;
 
-    // Returns at once; the tone plays on. A beep asked for while the tone still
-    // plays is dropped: the tone already playing answers it.
+    // Returns at once; the tone plays on. Every beep gets a sound stream of
+    // its own: a stream started again after playing asks PulseAudio for the
+    // buffer it was last given, which the server shrinks on every start (Qt
+    // 6.4), until the stream cannot fill its pre-buffer and never plays again.
     void beep() override;
 
     // False when the desktop has no sound output at all; beeps then go to the
     // system bell, which may well be silent.
     bool hasAudioOutput() const;
+    // No sound output, or a sound output that failed or stopped playing
+    // since the last beep that was heard.
     QString silenceReason() const override;
-    // For tests and the status bar: beeps that went to the system bell, and
-    // beeps dropped because the tone was still playing.
+    // For tests: beeps that went to the system bell.
     int bellBeeps() const { return m_bellBeeps; }
-    int droppedBeeps() const { return m_droppedBeeps; }
 
 private:
     bool prepare(const QAudioDevice& device);
+    void play();
+    void played(QAudioSink* sink);
+    void failed(const QString& reason);
     void bell();
 
     QAudioDevice m_device;
     QAudioFormat m_format;
     QByteArray m_tone;
-    QBuffer m_buffer;
-    std::unique_ptr<QAudioSink> m_sink;
+    // The parent of every stream, so none outlives the beeper.
+    QObject m_streams;
+    QPointer<QAudioSink> m_playing;
+    QElapsedTimer m_playingSince;
+    QString m_failure;
     int m_bellBeeps = 0;
-    int m_droppedBeeps = 0;
 };
 
 } // namespace vt

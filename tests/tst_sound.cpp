@@ -124,11 +124,32 @@ private slots:
         QVERIFY2(elapsed.elapsed() < 5000, qPrintable(QString::number(elapsed.elapsed())));
     }
 
+    // A sound output that takes the beep and never plays it is told, and the
+    // bell rings instead; once it plays again, so does the beep.
+    void stalledOutputIsTold()
+    {
+        if (!m_noSound.isEmpty())
+            QSKIP(qPrintable(m_noSound));
+        const auto suspend = [](const char* on) {
+            return QProcess::execute(u"pactl"_s, {u"suspend-sink"_s, u"@DEFAULT_SINK@"_s,
+                                                  QString::fromLatin1(on)});
+        };
+        ToneBeeper beeper;
+        QCOMPARE(suspend("1"), 0);
+        beeper.beep();
+        QTest::qWait(1000);
+        beeper.beep();
+        QCOMPARE(suspend("0"), 0);
+        QCOMPARE(beeper.silenceReason(), u"the sound output does not play"_s);
+        QCOMPARE(beeper.bellBeeps(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(beeper.silenceReason().isEmpty(), 3000);
+    }
+
     void alarmsAreHeard_data()
     {
         QTest::addColumn<int>("sound");
+        // Beep: tst_desktop listens to the real program's alarms at length.
         QTest::newRow("None: silent") << 0;
-        QTest::newRow("Beep") << 1;
         QTest::newRow("Speech") << 2; // last: it takes the engine
     }
     void alarmsAreHeard()
@@ -156,16 +177,15 @@ private slots:
         clock.setLocal(QDate(2027, 1, 15), QTime(11, 0));
         QTRY_VERIFY_WITH_TIMEOUT(window.messageWindow() && window.messageWindow()->isVisible(),
                                  3000);
-        QTest::qWait(sound == 2 ? 4000 : 2500); // listen over a few ticks of the alarm
+        QTest::qWait(4000); // listen over a few ticks of the alarm
         window.messageWindow()->form().cmdCancel->click();
         const auto [peak, rms] = recording.heard();
         qInfo() << "peak" << peak << "rms" << rms;
         QVERIFY(peak >= 0 && rms >= 0);
         if (sound == 0) // the null sink's monitor holds exact digital silence
             QVERIFY(peak < 0.001 && rms < 0.001);
-        else // a stray click is not a beep; a beep stays within its amplitude, a voice not
-            QVERIFY(peak > 0.1 && rms > 0.01 &&
-                    (sound == 1) == (peak < ToneBeeper::kAmplitude + 0.01));
+        else // a stray click is not a voice, nor is a beep within its amplitude
+            QVERIFY(peak > ToneBeeper::kAmplitude + 0.01 && rms > 0.01);
     }
 };
 
