@@ -132,7 +132,7 @@ int main(int argc, char* argv[])
     // Under a window manager a window can be minimized (--start) only once it
     // is mapped, and none of this may hold up the first frame.
     vt::afterFirstFrame(*window.windowHandle(), &window, [&] {
-        tray = vt::TrayIcon::createIfAvailable(vt::programIcon());
+        tray = std::make_unique<vt::TrayIcon>(vt::programIcon());
         window.attachTray(tray.get());
         notifier = std::make_unique<vt::DesktopNotifier>(QDBusConnection::sessionBus(),
                                                          QStringLiteral(VIGILTIDE_APP_ID));
