@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace vt
 {
@@ -107,6 +108,8 @@ void RunControl::StartRun()
     computeFirstDueTimes(*table, mode, m_clock.nowSeconds());
 
     m_active = true;
+    ++m_runId;
+    m_shown.reset();
     SetRunControls(true);
     TimerNext(-1);
 }
@@ -212,20 +215,28 @@ bool RunControl::followClockCorrection(TableControl& table, int mode, qint64 now
     m_wallMinusMonotonicMs = wallMinusMonotonic;
     // Forward jumps and sleeps need nothing: an overdue entry fires once and
     // its answer skips the missed slots.
-    if (moved > -kCorrectionToleranceMs || mode != IntervalMode)
+    if (moved > -kCorrectionToleranceMs)
         return false;
     const qint64 back = -((-moved + 500) / 1000);
+    const bool round = m_host.intervalRound();
     const int rows = servedRows(table);
     for (int r = 1; r < rows; ++r) {
         if (m_due[r] == kNever || !IsEntryEnabled(table, r, EnableColumn))
             continue;
+        // Before the clock moved, the entry was due at the instant it now reads.
+        const bool wasDue = m_due[r] <= now - back;
         const std::optional<double> step = intervalSeconds(table, r);
-        if (!step)
-            continue;
-        // A series of real time moves back with the clock; one on the slots of
-        // the local clock takes the next slot the clock now shows.
-        m_due[r] = m_host.intervalRound() ? nextLocalSlot(m_clock.timeZone(), now, *step)
-                                          : m_due[r] + back;
+        if (mode == IntervalMode && !round && step) {
+            // A series of real time moves back with the clock, due or not.
+            m_due[r] += back;
+        } else if (wasDue) {
+            // Due already, and waiting for the alarm open now: it still shows, once.
+            m_due[r] = std::min(m_due[r], now);
+        } else if (mode == IntervalMode && step) {
+            // A series on the slots of the local clock takes the next slot the
+            // clock now shows.
+            m_due[r] = nextLocalSlot(m_clock.timeZone(), now, *step);
+        }
     }
     return true;
 }
@@ -240,6 +251,8 @@ void RunControl::TimerNext(int iMessageId)
         return;
     const int mode = m_host.timerMode();
     const qint64 now = m_clock.nowSeconds();
+    // Arming follows an answer (or Start): no alarm is shown any more.
+    m_shown.reset();
     followClockCorrection(*table, mode, now);
 
     bool nothingPending = true;
@@ -279,15 +292,36 @@ void RunControl::showNextDue(TableControl& table)
     m_host.setStatusText(timer);
 }
 
+bool RunControl::isAnswerToShownAlarm(const AlarmId& alarm) const
+{
+    return m_active && m_shown && *m_shown == alarm;
+}
+
+void RunControl::answerContinue(const AlarmId& alarm)
+{
+    if (isAnswerToShownAlarm(alarm))
+        TimerNext(alarm.row);
+}
+
+void RunControl::answerStop(const AlarmId& alarm)
+{
+    if (isAnswerToShownAlarm(alarm))
+        TimerStop();
+}
+
 void RunControl::TimerStop()
 {
     m_active = false;
+    // Stopped from anywhere, the run takes its alarm away with it.
+    if (std::exchange(m_shown, std::nullopt))
+        m_host.closeMessage();
     m_host.allowSleep();
     SetRunControls(false);
     m_host.setCaption(QStringLiteral("Vigiltide"));
     m_host.restoreWindow();
     m_host.setStateText(QStringLiteral("Stopped"));
     m_host.setStatusText(QString());
+    m_host.runEnded();
 }
 
 void RunControl::CheckDueAlarms()
@@ -331,7 +365,8 @@ void RunControl::fire(TableControl& table, int row)
         m_host.timerMode() == TimeMode ? formatHourMinuteSecond(due) : formatHourMinute(due);
     m_host.setMessageCaption(QStringLiteral("Vigiltide - ") + time);
     const AlarmEntry entry = ReadEntry(table, row);
-    m_host.showMessage(row, entry.message, entry.backColor, entry.foreColor);
+    m_shown = AlarmId{m_runId, row};
+    m_host.showMessage(*m_shown, entry.message, entry.backColor, entry.foreColor);
 }
 
 void RunControl::ModeChanged()

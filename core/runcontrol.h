@@ -13,6 +13,7 @@
 
 #include <array>
 #include <limits>
+#include <optional>
 #include <vector>
 
 class QPushButton;
@@ -23,6 +24,14 @@ namespace vt
 
 class Clock;
 class TableControl;
+
+// An alarm as shown: the entry's row, of which run. An answer names the alarm
+// it answers, so that it can never reach another run.
+struct AlarmId {
+    quint64 run = 0;
+    int row = 0;
+    friend bool operator==(const AlarmId&, const AlarmId&) = default;
+};
 
 // The controls that a run enables and disables, in the order they are set.
 // A control the window does not have (yet) is null and passed over.
@@ -52,13 +61,18 @@ public:
     virtual void setStateText(const QString& text) = 0;
     virtual void setTickEnabled(bool enabled) = 0;
     virtual void setMessageCaption(const QString& caption) = 0;
-    // Shows the alarm; returns at once, the answer comes back as TimerNext or TimerStop.
-    virtual void showMessage(int messageId, const QString& message, ColorValue backColor,
+    // Shows the alarm; returns at once, the answer comes back through
+    // answerContinue or answerStop.
+    virtual void showMessage(const AlarmId& alarm, const QString& message, ColorValue backColor,
                              ColorValue foreColor) = 0;
+    // Takes a shown alarm away unanswered: the run has ended meanwhile.
+    virtual void closeMessage() = 0;
     virtual void ArrangeWindow() = 0;
     // While a run is armed the machine must not sleep through an alarm.
     virtual void keepAwake(const QString& why) = 0;
     virtual void allowSleep() = 0;
+    // The run has stopped (by Stop, or as it is done).
+    virtual void runEnded() {}
 };
 
 class RunControl
@@ -72,6 +86,12 @@ public:
     void TimerNext(int iMessageId);
     void TimerStop();
     void CheckDueAlarms();
+    // The answers of the alarm window; an answer to an alarm that is not the
+    // one shown (of a run since stopped) changes nothing.
+    void answerContinue(const AlarmId& alarm);
+    void answerStop(const AlarmId& alarm);
+    // The alarm shown now, if any.
+    const std::optional<AlarmId>& shownAlarm() const { return m_shown; }
     // The timer mode changed: clear the status line and lay the window out anew.
     void ModeChanged();
 
@@ -97,6 +117,7 @@ private:
     // A wall clock set back moves the interval series back with it; true when
     // it did.
     bool followClockCorrection(TableControl& table, int mode, qint64 now);
+    bool isAnswerToShownAlarm(const AlarmId& alarm) const;
     void showNextDue(TableControl& table);
     int servedRows(const TableControl& table) const;
     // The entry the tick shows now, or -1.
@@ -106,6 +127,8 @@ private:
     RunHost& m_host;
     const Clock& m_clock;
     bool m_active = false;
+    quint64 m_runId = 0;
+    std::optional<AlarmId> m_shown;
     // Due times as instants, so that the run follows real time whatever the
     // local clock does; they are shown and aligned in local time.
     std::vector<qint64> m_due;

@@ -295,6 +295,12 @@ bool QtSpeechEngine::busy() const
     return m_pending && (m_started || !m_startDeadline.hasExpired());
 }
 
+void QtSpeechEngine::stop()
+{
+    m_pending = false;
+    m_tts->stop();
+}
+
 int QtSpeechEngine::runningState() const
 {
     return busy() ? Speaking : Done;

@@ -62,6 +62,8 @@ public:
     void setVolume(int volume) override;
     bool speak(const QString& text, bool wait, QString* error) override;
     int runningState() const override;
+    bool readingBegun() const override { return !m_pending || m_started; }
+    void stop() override;
     bool waitUntilDone(int timeoutMs) override;
 
     // How long a reading may take to begin before it counts as lost.

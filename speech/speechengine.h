@@ -36,6 +36,11 @@ public:
     virtual bool speak(const QString& text, bool wait, QString* error) = 0;
     // Done when idle, also before anything was spoken; Speaking while speaking.
     virtual int runningState() const = 0;
+    // False while a reading asked for has not yet begun to be heard: an
+    // engine may take text and never speak it.
+    virtual bool readingBegun() const = 0;
+    // Ends the reading at once; nothing is spoken until the next speak().
+    virtual void stop() = 0;
     // Waits at most the timeout for the speech to end; true when it ended.
     virtual bool waitUntilDone(int timeoutMs) = 0;
 };

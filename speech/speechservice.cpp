@@ -23,10 +23,11 @@ SpeechService::SpeechService(const SpeechControls& controls, StatusReporter& rep
 
 SpeechService::~SpeechService() = default;
 
-void SpeechService::fail(const QString& text)
+bool SpeechService::fail(const QString& text)
 {
     m_reporter.setStatusText(text);
     m_reporter.beep();
+    return false;
 }
 
 void SpeechService::SpeechLoad(std::unique_ptr<SpeechEngine> engine)
@@ -109,29 +110,32 @@ void SpeechService::sldSpeechVolume_Change()
     m_controls.lblSpeechVolume->setText(QString::number(value));
 }
 
-void SpeechService::SpeechSpeak(const QString& sMessage, bool wait)
+bool SpeechService::SpeechSpeak(const QString& sMessage, bool wait)
 {
     m_reporter.setStatusText(QString());
-    if (!m_voice) {
-        fail(QStringLiteral("No Voice Components Installed"));
-        return;
-    }
-    // Text given while a reading goes on is dropped, not queued. An engine
-    // that never finishes would leave the alarm silent: after a minute that
-    // counts as a failure, which beeps.
+    if (!m_voice)
+        return fail(QStringLiteral("No Voice Components Installed"));
+    // Text given while a reading goes on is dropped, not queued. A reading
+    // that does not begin, or never finishes, would leave the alarm silent:
+    // that counts as a failure, which beeps.
     if (m_voice->runningState() != SpeechEngine::Done) {
-        if (m_reading.isValid() && m_reading.elapsed() > m_stuckAfterMs)
-            fail(QStringLiteral("Speak Error, ") + tr("the voice does not finish speaking"));
-        return;
+        const qint64 readingMs = m_reading.isValid() ? m_reading.elapsed() : 0;
+        if (!m_voice->readingBegun() && readingMs > m_beginWithinMs)
+            return fail(QStringLiteral("Speak Error, ") +
+                        tr("the voice did not begin speaking within %1 seconds")
+                            .arg(m_beginWithinMs / 1000));
+        if (readingMs > m_stuckAfterMs)
+            return fail(QStringLiteral("Speak Error, ") +
+                        tr("the voice does not finish speaking"));
+        return true;
     }
-    if (m_controls.cmbSpeechEngine->count() == 0) {
-        fail(QStringLiteral("No Voice Engines Installed"));
-        return;
-    }
+    if (m_controls.cmbSpeechEngine->count() == 0)
+        return fail(QStringLiteral("No Voice Engines Installed"));
     QString error;
     m_reading.start();
     if (!m_voice->speak(sMessage, wait, &error))
-        fail(QStringLiteral("Speak Error, ") + error);
+        return fail(QStringLiteral("Speak Error, ") + error);
+    return true;
 }
 
 void SpeechService::SpeechStop()
@@ -139,6 +143,12 @@ void SpeechService::SpeechStop()
     // Nothing interrupts the reading; it may go on after the wait.
     if (m_voice && m_voice->runningState() == SpeechEngine::Speaking)
         m_voice->waitUntilDone(kStopTimeoutMs);
+}
+
+void SpeechService::endReading()
+{
+    if (m_voice && m_voice->runningState() != SpeechEngine::Done)
+        m_voice->stop();
 }
 
 void SpeechService::SpeechRelease()

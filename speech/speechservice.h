@@ -40,14 +40,22 @@ public:
     // Takes the engine (null: no speech components) and lists its voices,
     // selecting the first.
     void SpeechLoad(std::unique_ptr<SpeechEngine> engine);
-    void SpeechSpeak(const QString& sMessage, bool wait);
+    // False when the text cannot be read aloud; the reason is reported.
+    bool SpeechSpeak(const QString& sMessage, bool wait);
     // Lets a running utterance finish, waiting at most five seconds.
     void SpeechStop();
+    // Ends a reading at once.
+    void endReading();
     void SpeechRelease();
 
     bool hasVoice() const { return m_voice != nullptr; }
-    // How long a reading may go on before the engine counts as stuck.
-    void setStuckAfterMs(int ms) { m_stuckAfterMs = ms; }
+    // How long a reading may take to begin, and to end, before the engine
+    // counts as stuck.
+    void setPatience(int beginWithinMs, int stuckAfterMs)
+    {
+        m_beginWithinMs = beginWithinMs;
+        m_stuckAfterMs = stuckAfterMs;
+    }
     SpeechEngine* voice() const { return m_voice.get(); }
 
     static constexpr int kStopTimeoutMs = 5000;
@@ -58,12 +66,13 @@ private:
     void SpeechSyncSliders();
     void sldSpeechRate_Change();
     void sldSpeechVolume_Change();
-    void fail(const QString& text);
+    bool fail(const QString& text);
 
     SpeechControls m_controls;
     StatusReporter& m_reporter;
     std::unique_ptr<SpeechEngine> m_voice;
     QElapsedTimer m_reading; // since the latest reading began
+    int m_beginWithinMs = 5000;
     int m_stuckAfterMs = 60000;
 };
 

@@ -108,10 +108,13 @@ public:
         tickStarts += on && !was;
     }
     void setMessageCaption(const QString& c) override { messageCaption = c; }
-    void showMessage(int id, const QString& text, vt::ColorValue back, vt::ColorValue fore) override
+    void showMessage(const vt::AlarmId& alarm, const QString& text, vt::ColorValue back,
+                     vt::ColorValue fore) override
     {
-        shown.push_back({clock.nowSeconds(), id, messageCaption, text, back, fore});
+        shown.push_back({clock.nowSeconds(), alarm.row, messageCaption, text, back, fore});
+        open = alarm;
     }
+    void closeMessage() override { open.reset(); }
     void ArrangeWindow() override {}
     void keepAwake(const QString& why) override { awakeFor = why; }
     void allowSleep() override { awakeFor.clear(); }
@@ -126,6 +129,7 @@ public:
     QString caption = QStringLiteral("Vigiltide"), state = QStringLiteral("Stopped"), status,
             messageCaption, awakeFor;
     std::vector<ShownAlarm> shown;
+    std::optional<vt::AlarmId> open; // the alarm on the screen
     vt::RunControl run{*this, clock};
 };
 
@@ -164,10 +168,20 @@ public:
     {
         *error = QStringLiteral("audio device lost");
         spoken << text;
+        if (wait && whileReading) { // what the watchkeeper does while it reads
+            speaking = true;
+            std::exchange(whileReading, {})();
+        }
         speaking = !wait && speakForever && !failSpeak;
         return !failSpeak;
     }
     int runningState() const override { return speaking ? Speaking : Done; }
+    bool readingBegun() const override { return begun; }
+    void stop() override
+    {
+        speaking = false;
+        ++stops;
+    }
     bool waitUntilDone(int timeoutMs) override
     {
         waitedMs << timeoutMs;
@@ -176,9 +190,11 @@ public:
 
     QStringList voiceList, spoken;
     QList<int> waitedMs;
-    int selected = -1, voiceRate = 0, voiceVolume = 100;
+    std::function<void()> whileReading;
+    int selected = -1, voiceRate = 0, voiceVolume = 100, stops = 0;
     bool failSelect = false, failSpeak = false, speaking = false;
     bool speakForever = false; // an asynchronous reading never ends by itself
+    bool begun = true;         // false: the engine takes text and never speaks it
 };
 
 // Hands the engine over from the event loop, as the real one does, at once or

@@ -5,6 +5,8 @@
 #include "support.h"
 
 #include "core/twips.h"
+#include "platform/desktopnotifier.h"
+#include "platform/trayicon.h"
 #include "speech/speechservice.h"
 
 #include <QAccessible>
@@ -25,6 +27,17 @@ void recordEvent(QAccessibleEvent* event)
     g_events.emplace_back(event->type(), iface ? iface->text(QAccessible::Description) : QString());
 }
 
+// Runs `then` from the event loop once a modal dialog of that kind is up.
+template <typename Dialog> void whenModal(const std::function<void(Dialog*)>& then)
+{
+    QTimer::singleShot(10, qApp, [then] {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget()))
+            then(dialog);
+        else
+            whenModal<Dialog>(then);
+    });
+}
+
 } // namespace
 
 class TestAlarm : public QObject
@@ -35,28 +48,49 @@ private slots:
     void widthAndPlace_data()
     {
         QTest::addColumn<QString>("message");
-        QTest::addColumn<bool>("widened");
-        QTest::newRow("short") << "Log" << false;
-        QTest::newRow("wider than the designed window") << QString(40, QLatin1Char('M')) << true;
-        QTest::newRow("wider than the screen") << QString(400, QLatin1Char('M')) << true;
+        QTest::addColumn<int>("lines"); // 0: one line in the designed width
+        QTest::newRow("short") << "Log" << 0;
+        QTest::newRow("wider than the designed window") << QString(40, QLatin1Char('M')) << 1;
+        QTest::newRow("wider than the screen") << u"Check the horizon "_s.repeated(12) << 3;
+        QTest::newRow("one long word") << QString(150, QLatin1Char('M')) << 3;
+        QTest::newRow("16,000 characters") << QString(16000, QLatin1Char('x')) << 0;
     }
     void widthAndPlace()
     {
         QFETCH(QString, message);
+        QFETCH(int, lines);
         WindowDriver d;
         frmMessage& w = *d.raiseAlarm();
-        w.Start(1, message, 65535, 255);
-        // As wide as the designed window, or wider with the message, never cut.
+        w.Start(w.alarm(), message, 65535, 255);
+        // Wholly on the screen, whatever the message, with room at the edges.
+        const QRect room = w.screen()->availableGeometry();
+        const int margin = twipsToPixels(240, w);
+        QVERIFY(room.adjusted(margin, 0, -margin, 0).contains(w.frameGeometry()));
         const QLabel& label = *w.form().lblMessage;
-        QTEST(w.frameGeometry().width() > twipsToPixels(3000, w), "widened");
-        QVERIFY(w.frameGeometry().width() >= twipsToPixels(3000, w));
+        const QString shown = label.text();
+        if (lines == 0 && message.size() < 100) {
+            QCOMPARE(w.frameGeometry().width(), twipsToPixels(3000, w));
+        } else { // exactly the message's width and its margin
+            QCOMPARE(w.width(), label.width() + twipsToPixels(120, w));
+            QVERIFY(w.frameGeometry().width() > twipsToPixels(3000, w));
+        }
+        if (lines > 0) // the lines hold the whole message, none cut
+            QCOMPARE(QString(shown).remove(u'\n').remove(u' '), QString(message).remove(u' '));
+        if (lines > 0)
+            QCOMPARE(shown.count(u'\n') + 1 >= lines, true);
+        if (message.size() > 1000) // taller than the screen: cut, with an ellipsis
+            QVERIFY(shown.endsWith(u'\u2026') && shown.size() < message.size());
         QVERIFY(label.sizeHint().width() <= label.width() && label.x() >= 0);
+        QVERIFY(label.sizeHint().height() <= label.height());
         QVERIFY(qAbs(label.x() * 2 + label.width() - w.width()) <= 1); // centred
+        // The buttons below the message, centred about the middle.
+        for (QPushButton* b : {w.form().cmdOk, w.form().cmdCancel})
+            QVERIFY(b->y() > label.geometry().bottom() && w.rect().contains(b->geometry()));
         QVERIFY(w.form().cmdOk->geometry().right() < w.width() / 2 &&
                 w.form().cmdCancel->x() > w.width() / 2);
-        // Centred on the screen, unclamped: a message wider than it starts left of it.
-        const QRect screen = w.screen()->geometry();
-        QVERIFY((w.frameGeometry().center() - screen.center()).manhattanLength() <= 2);
+        QCOMPARE(w.message(), message); // the whole message is what is spoken
+        QVERIFY((w.frameGeometry().center() - w.screen()->geometry().center()).manhattanLength() <=
+                2);
         QVERIFY(w.windowFlags() & Qt::WindowStaysOnTopHint);
     }
     void tickFlashesAndSounds_data()
@@ -101,6 +135,7 @@ private slots:
         QTest::newRow("Enter") << "Return" << true;
         QTest::newRow("close box") << "close" << true;
         QTest::newRow("Stop") << "cmdCancel" << false;
+        QTest::newRow("Stop in the main window") << "cmdStop" << false;
     }
     void answers()
     {
@@ -111,12 +146,18 @@ private slots:
         d.ui().cmbSound->setCurrentIndex(2);
         frmMessage& w = *d.raiseAlarm();
         fireTick(w.tick()); // a reading goes on
-        if (answer == QLatin1String("close"))
+        if (answer == QLatin1String("close")) {
             w.close();
-        else if (answer == QLatin1String("Return"))
+        } else if (answer == QLatin1String("Return")) {
+            QTest::keyClick(w.form().cmdOk, Qt::Key_Return); // too soon: meant for another window
+            QVERIFY(w.isVisible());
+            QTest::qWait(frmMessage::kKeyGuardMs + 50);
             QTest::keyClick(w.form().cmdOk, Qt::Key_Return);
-        else
-            QTest::mouseClick(w.findChild<QPushButton*>(answer), Qt::LeftButton);
+        } else { // a click counts at once
+            auto* button = w.findChild<QPushButton*>(answer);
+            QTest::mouseClick(button ? button : d.window.findChild<QPushButton*>(answer),
+                              Qt::LeftButton);
+        }
         QVERIFY(!w.isVisible() && !w.tick().isActive());
         QCOMPARE(d.engine->waitedMs, QList<int>{5000}); // the reading may end, five seconds at most
         QCOMPARE(d.window.statePanel()->text(), QLatin1String(continues ? "Running" : "Stopped"));
@@ -129,6 +170,77 @@ private slots:
             QCOMPARE(w.shownBackColor(), d.table().BackColor());
             QCOMPARE(w.keystrokes(), 0);
         }
+    }
+    void dialogsLeaveTheAlarmAnswerable_data()
+    {
+        QTest::addColumn<QString>("command");
+        for (const char* command : {"mnuFileRecall", "mnuFileSave", "replace", "mnuTimerBackColor",
+                                    "mnuHelpAbout"})
+            QTest::newRow(command) << command;
+    }
+    // Whatever dialog is open when an alarm comes, a click answers the alarm.
+    void dialogsLeaveTheAlarmAnswerable()
+    {
+        QFETCH(QString, command);
+        WindowDriver d(QByteArray("[Timer]\n"));
+        bool answered = false;
+        const auto answerAlarm = [&] {
+            frmMessage& w = *d.raiseAlarm();
+            // Through the window, as a window system delivers it: modality applies.
+            const QPushButton* ok = w.form().cmdOk;
+            QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {},
+                              ok->mapTo(&w, ok->rect().center()));
+            answered = !w.isVisible() && d.window.run().isRunActive();
+            while (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        };
+        if (command == u"mnuHelpAbout"_s) { // modeless
+            d.ui().mnuHelpAbout->trigger();
+            answerAlarm();
+        } else {
+            whenModal<QDialog>([&](QDialog* dialog) {
+                if (command != u"replace"_s)
+                    return answerAlarm();
+                // Save... over a file: the question comes up.
+                static_cast<QFileDialog*>(dialog)->selectFile(d.path());
+                QMetaObject::invokeMethod(dialog, &QDialog::accept, Qt::QueuedConnection);
+                whenModal<QMessageBox>([&](QMessageBox*) { answerAlarm(); });
+            });
+            if (command == u"mnuTimerBackColor"_s)
+                d.pick(1, d.ui().mnuTimerBackColor);
+            else
+                d.window.findChild<QAction*>(command == u"replace"_s ? u"mnuFileSave"_s : command)
+                    ->trigger();
+        }
+        QTRY_VERIFY(answered);
+    }
+    void trayAndNotificationBringTheAlarm_data()
+    {
+        QTest::addColumn<QString>("from");
+        for (const char* from : {"tray click", "tray Show", "notification"})
+            QTest::newRow(from) << from;
+    }
+    // In front of the main window, even from the main window's own Show.
+    void trayAndNotificationBringTheAlarm()
+    {
+        QFETCH(QString, from);
+        WindowDriver d;
+        TrayIcon tray(QIcon{});
+        DesktopNotifier notifier(QDBusConnection(u"none"_s), u"id"_s);
+        d.window.attachTray(&tray);
+        d.window.attachNotifier(&notifier);
+        frmMessage& w = *d.raiseAlarm();
+        d.window.showNormal();
+        d.window.activateWindow();
+        QTRY_VERIFY(d.window.isActiveWindow());
+        if (from == u"tray click"_s)
+            emit tray.activated();
+        else if (from == u"tray Show"_s)
+            emit tray.showRequested();
+        else
+            emit notifier.activated();
+        // Before the alarm's next tick, which takes the focus by itself.
+        QTRY_VERIFY_WITH_TIMEOUT(w.isActiveWindow(), 300);
     }
     void screenReadersAreTold()
     {
@@ -198,6 +310,12 @@ private slots:
         QCOMPARE(d.engine->spoken.last(), u"Time's Up, Check Log"_s);
         d.window.SpeechStop(); // nothing waits while nothing is read
         QVERIFY(d.engine->waitedMs.isEmpty());
+        // Start ends a reading of Speak, which would keep the alarms from speaking.
+        d.engine->spoken.clear();
+        d.engine->whileReading = [&d] { QTest::mouseClick(d.ui().cmdStart, Qt::LeftButton); };
+        QTest::mouseClick(d.ui().cmdSpeechSpeak, Qt::LeftButton);
+        QCOMPARE(std::pair(d.engine->spoken.size(), d.engine->stops), std::pair(qsizetype(1), 1));
+        QVERIFY(d.window.run().isRunActive() && !d.ui().cmdSpeechSpeak->isEnabled());
     }
     void speechFailures_data()
     {
@@ -212,7 +330,9 @@ private slots:
         QTest::newRow("speaking fails") << "speak"
                                         << "|Speak Error, audio device lost" << 1;
         QTest::newRow("no sound output") << "sound"
-                                         << "|Sound Error, no sound output" << 1;
+                                         << "|Sound Error, no sound output" << 2;
+        QTest::newRow("a reading that never begins")
+            << "silent" << "|Speak Error, the voice did not begin speaking within 0 seconds" << 2;
         QTest::newRow("a reading that never ends")
             << "stuck"
             << "|Speak Error, the voice does not finish speaking" << 1;
@@ -225,22 +345,30 @@ private slots:
         if (fault == QLatin1String("voices"))
             engine->voiceList.clear();
         engine->failSpeak = fault == QLatin1String("speak");
-        engine->speakForever = fault == QLatin1String("stuck");
+        engine->speakForever = fault == QLatin1String("stuck") || fault == QLatin1String("silent");
+        engine->begun = fault != QLatin1String("silent");
         WindowDriver d({}, fault == QLatin1String("engine") ? nullptr : std::move(engine));
-        d.window.speech().setStuckAfterMs(-1); // counted stuck at the next tick
+        d.window.speech().setPatience(-1, -1); // counted stuck at the next tick
         QFETCH(QString, said);
         QCOMPARE(d.status(), said.section(u'|', 0, 0));
-        if (fault == QLatin1String("sound"))
+        if (fault == QLatin1String("sound")) { // said at Start already, and the run starts
             d.beeper.silence = u"no sound output"_s;
-        else
+            QTest::mouseClick(d.ui().cmdStart, Qt::LeftButton);
+            QCOMPARE(d.status(), said.section(u'|', 1));
+        } else {
             d.ui().cmbSound->setCurrentIndex(2);
+        }
         frmMessage& w = *d.raiseAlarm();
-        const int ticks = fault == QLatin1String("stuck") ? 2 : 1; // the second finds the
-        for (int tick = 0; tick < ticks; ++tick)                   // first reading going on
+        // The second tick finds the first reading going on; after a reading
+        // that never began, the third beeps instead.
+        const int ticks = fault == QLatin1String("silent") ? 3 : fault == QLatin1String("stuck") ? 2 : 1;
+        for (int tick = 0; tick < ticks; ++tick)
             fireTick(w.tick());
-        QVERIFY(w.isVisible() && (w.shownBackColor() == 255) == (ticks == 1)); // it flashes
+        QVERIFY(w.isVisible() && (w.shownBackColor() == 255) == (ticks % 2 == 1)); // it flashes
         QCOMPARE(d.status(), said.section(u'|', 1));
         QTEST(d.beeper.beeps, "beeps");
+        if (d.engine && fault == QLatin1String("silent"))
+            QCOMPARE(d.engine->spoken.size(), 1);
     }
 };
 

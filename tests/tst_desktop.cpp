@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The real vigiltide program on a private X server with a window manager
 // (openbox) and a private session bus, on which this test serves a fake tray
-// host and a fake notification service. Also the choice of platform.
+// host and a fake notification service; its beeps heard through a real sound
+// server. Also the choice of platform.
 #include "support.h"
 
 #include "platform/platformchoice.h"
@@ -37,18 +38,59 @@ public slots:
     void CloseNotification(uint id) { closed << id; }
 };
 
+// A tray item's menu entry (ia{sv}av), read as far as the test needs it.
+struct MenuItem {
+    int id = 0;
+    QVariantMap properties;
+    QList<QDBusVariant> children;
+};
+
+QDBusArgument& operator<<(QDBusArgument& out, const MenuItem& item)
+{
+    out.beginStructure();
+    out << item.id << item.properties << item.children;
+    out.endStructure();
+    return out;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& in, MenuItem& item)
+{
+    in.beginStructure();
+    in >> item.id >> item.properties >> item.children;
+    in.endStructure();
+    return in;
+}
+
+// Root mean square amplitude of a recording, every two seconds of a span.
+QList<double> loudness(const QString& wav, double from, double seconds)
+{
+    QList<double> windows;
+    for (double at = from; at + 2 <= from + seconds + 0.01; at += 2) {
+        QProcess sox;
+        sox.start("sox", {wav, "-n", "trim", QString::number(at), "2", "stat"});
+        sox.waitForFinished(20000);
+        const auto m = QRegularExpression("RMS +amplitude:\\s*([0-9.]+)")
+                           .match(QString::fromLocal8Bit(sox.readAllStandardError()));
+        windows << (m.hasMatch() ? m.captured(1).toDouble() : -1.0);
+    }
+    return windows;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(MenuItem)
 
 class tst_Desktop : public QObject
 {
     Q_OBJECT
 
-    // Seconds to a watch's first alarm, and between alarms (more than an answer takes).
-    static constexpr int kLead = 3, kGap = 2;
+    // Seconds to a watch's first alarm (the program starting on a busy machine).
+    static constexpr int kLead = 4;
     QTemporaryDir m_dir; // owner-only, so also the program's runtime folder
     QProcess m_bus, m_xvfb, m_openbox;
     QDBusConnection m_conn{QString()};
     FakeDesktop m_desk;
+    QByteArray m_pulse; // the sound server of ./test, for the programs that play and record
 
     QString run(const QString& tool, const QStringList& args)
     {
@@ -56,6 +98,18 @@ class tst_Desktop : public QObject
         process.start(tool, args);
         process.waitForFinished(10000);
         return QString::fromLocal8Bit(process.readAllStandardOutput());
+    }
+
+    QProcess* start(const QStringList& args, bool sound = false)
+    {
+        auto* app = new QProcess(this);
+        if (sound) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("PULSE_SERVER", m_pulse);
+            app->setProcessEnvironment(env);
+        }
+        app->start(m_dir.filePath("vigiltide"), args);
+        return app;
     }
 
     // The program's windows as the window manager lists them: title -> id.
@@ -67,6 +121,38 @@ class tst_Desktop : public QObject
         for (const auto& match : line.globalMatch(run("wmctrl", {"-lp"})))
             found.insert(match.captured(2), match.captured(1));
         return found;
+    }
+
+    // Waits for the open alarm's window (any title but the main window's); its id.
+    QString alarmWindow(const QProcess* app, int timeoutMs = 15000)
+    {
+        QString id;
+        (void)QTest::qWaitFor(
+            [&] {
+                const auto all = windows(app);
+                for (auto w = all.begin(); w != all.end(); ++w)
+                    if (w.key().startsWith("Vigiltide - "))
+                        id = w.value();
+                return !id.isEmpty();
+            },
+            timeoutMs);
+        return id;
+    }
+
+    // A click at a point of a window, given as shares of its width and height.
+    void click(const QString& id, double x, double y)
+    {
+        const auto size = QRegularExpression("Geometry: (\\d+)x(\\d+)")
+                              .match(run("xdotool", {"getwindowgeometry", id}));
+        run("xdotool", {"mousemove", "--window", id, QString::number(int(size.captured(1).toInt() * x)),
+                        QString::number(int(size.captured(2).toInt() * y)), "click", "1"});
+    }
+    // The alarm's buttons stand at these shares of its designed window.
+    void clickContinue(const QString& id) { click(id, 0.3, 0.73); }
+
+    void key(const QString& id, const QStringList& keys)
+    {
+        run("xdotool", QStringList{"windowactivate", "--sync", id, "key"} + keys);
     }
 
     // An object of the tray item, as the desktop's tray host reaches it. Its menu
@@ -81,11 +167,23 @@ class tst_Desktop : public QObject
     {
         const QDBusMessage reply = tray("/StatusNotifierItem", "org.freedesktop.DBus.Properties")
                                        .call("Get", "org.kde.StatusNotifierItem", "ToolTip");
-        const auto tip =
-            reply.arguments().value(0).value<QDBusVariant>().variant().value<QDBusArgument>();
+        const auto tip = qvariant_cast<QDBusArgument>(
+            reply.arguments().value(0).value<QDBusVariant>().variant());
+        QString icon, title, text;
         tip.beginStructure();
-        tip.asVariant(), tip.asVariant(); // past the icon name and pixmaps
-        return tip.asVariant().toString();
+        tip >> icon;
+        tip.beginArray();
+        while (!tip.atEnd()) {
+            int width = 0, height = 0;
+            QByteArray pixels;
+            tip.beginStructure();
+            tip >> width >> height >> pixels;
+            tip.endStructure();
+        }
+        tip.endArray();
+        tip >> title >> text;
+        tip.endStructure();
+        return title;
     }
 
     // The tray menu's items by label: their id, and whether they can be chosen.
@@ -93,26 +191,27 @@ class tst_Desktop : public QObject
     {
         const QDBusMessage reply =
             tray("/MenuBar", "com.canonical.dbusmenu").call("GetLayout", 0, 1, QStringList());
-        const auto layout = reply.arguments().value(1).value<QDBusArgument>();
-        int id = 0;
-        QVariantMap properties;
-        QList<QDBusVariant> items;
-        layout.beginStructure();
-        layout >> id >> properties >> items;
+        const auto root = qdbus_cast<MenuItem>(reply.arguments().value(1));
         QMap<QString, std::pair<int, bool>> menu;
-        for (const QDBusVariant& item : items) {
-            const auto entry = item.variant().value<QDBusArgument>();
-            entry.beginStructure();
-            entry >> id >> properties;
-            menu[properties["label"].toString()] = {id, properties.value("enabled", true).toBool()};
+        for (const QDBusVariant& child : root.children) {
+            const auto item = qdbus_cast<MenuItem>(child.variant());
+            menu[item.properties["label"].toString()] = {
+                item.id, item.properties.value("enabled", true).toBool()};
         }
         return menu;
     }
+    void trayMenu(const QString& label)
+    {
+        tray("/MenuBar", "com.canonical.dbusmenu")
+            .call("Event", trayItems()[label].first, "clicked",
+                  QVariant::fromValue(QDBusVariant(0)), 0u);
+    }
 
     // A settings file whose Time table has an entry "Check N" at each time.
-    QString writeWatch(const QList<QTime>& times)
+    QString writeWatch(const QList<QTime>& times, int sound = 0)
     {
-        QString text = QString("[Timer]\nMode=1\nSound=0\n[Time]\nCount=%1\n").arg(times.size());
+        QString text =
+            QString("[Timer]\nMode=1\nSound=%1\n[Time]\nCount=%2\n").arg(sound).arg(times.size());
         for (int n = 1; n <= times.size(); ++n)
             text += QString("#%1 Enabled=True\n#%1 Time=%2\n#%1 Message Text=Check %1\n")
                         .arg(n)
@@ -125,15 +224,18 @@ class tst_Desktop : public QObject
 private slots:
     void initTestCase()
     {
-        for (const QString tool : {"Xvfb", "openbox", "dbus-daemon", "xdotool", "wmctrl"})
+        for (const QString tool : {"Xvfb", "openbox", "dbus-daemon", "xdotool", "wmctrl", "xprop"})
             if (QStandardPaths::findExecutable(tool).isEmpty())
                 QSKIP(qPrintable(tool + " is not installed (scripts/deps.sh installs it)"));
+        qDBusRegisterMetaType<MenuItem>();
         // A copy of the program, so that its default settings file is in our folder.
         QVERIFY(QFile::copy(VIGILTIDE_BINARY, m_dir.filePath("vigiltide")));
         QVERIFY(QDir(m_dir.path()).mkdir("folder.ini")); // cannot be read as settings
-        // The programs started here touch no sound, speech daemon or logind of ours.
+        // The programs started here touch no sound, speech daemon or logind of
+        // ours; only the sound test gives them the sound server of ./test.
         for (const char* name : {"QT_QPA_PLATFORM", "SESSION_MANAGER", "XDG_CURRENT_DESKTOP"})
             qunsetenv(name);
+        m_pulse = qgetenv("PULSE_SERVER");
         const QByteArray dir = QFile::encodeName(m_dir.path());
         qputenv("HOME", dir);
         qputenv("XDG_RUNTIME_DIR", dir);
@@ -160,7 +262,12 @@ private slots:
         QVERIFY(m_conn.registerService("org.freedesktop.Notifications"));
     }
 
-    void cleanup() { qDeleteAll(findChildren<QProcess*>(Qt::FindDirectChildrenOnly)); }
+    void cleanup()
+    {
+        qDeleteAll(findChildren<QProcess*>(Qt::FindDirectChildrenOnly));
+        m_desk.item.clear();
+        m_conn.registerService("org.kde.StatusNotifierWatcher");
+    }
 
     void cleanupTestCase()
     {
@@ -188,15 +295,16 @@ private slots:
 
     // A watch started by --start with FILE: the next alarm in the caption and
     // the tray, the window back from the tray, alarms answered by the close box,
-    // Enter and Stop, each withdrawing its notification, the tray menu's Stop
-    // only in a run, and its Exit saving FILE.
+    // Enter and Stop, each withdrawing its notification, Enter only once the
+    // alarm has been seen for two seconds, the tray menu's Stop only in a run,
+    // and its Exit saving FILE.
     void watch()
     {
         const QTime first = QTime::currentTime().addSecs(kLead);
-        const QList<QTime> due{first, first.addSecs(kGap), first.addSecs(2 * kGap)};
-        auto* app = new QProcess(this);
+        // Each falls due while the one before is open, and shows once it is answered.
+        const QList<QTime> due{first, first.addSecs(1), first.addSecs(2)};
         const QString file = writeWatch(due);
-        app->start(m_dir.filePath("vigiltide"), {"--start", file});
+        QProcess* app = start({"--start", file});
         const QString timer = "Timer " + first.toString("hh:mm");
         QTRY_COMPARE_WITH_TIMEOUT(windows(app).keys(), QStringList{timer}, 15000);
         QTRY_COMPARE(toolTip(), timer);
@@ -214,20 +322,104 @@ private slots:
             const QString text = QString("Check %1").arg(i + 1);
             QTRY_COMPARE(m_desk.notes.value(i), QStringList({VIGILTIDE_APP_ID, title, text, "2"}));
             const QString id = windows(app)[title];
-            if (answers[i].isEmpty())
+            if (answers[i].isEmpty()) {
                 run("wmctrl", {"-i", "-c", id});
-            else
-                run("xdotool", QStringList{"windowactivate", "--sync", id, "key"} + answers[i]);
+            } else { // typed at once, the keys were meant for another window
+                key(id, answers[i]);
+                QTest::qWait(500);
+                QVERIFY(windows(app).contains(title));
+                QTest::qWait(vt::frmMessage::kKeyGuardMs);
+                key(id, answers[i]);
+            }
             const QString next = i + 1 < due.size() ? "Timer " + due[i + 1].toString("hh:mm") : "";
             QTRY_COMPARE(toolTip(), next.isEmpty() ? "Vigiltide" : next);
             QTRY_VERIFY_WITH_TIMEOUT(m_desk.closed.contains(i + 1), 500); // before the next
         }
         QTRY_VERIFY(!trayItems()["Stop"].second);
-        tray("/MenuBar", "com.canonical.dbusmenu")
-            .call("Event", trayItems()["Exit"].first, "clicked",
-                  QVariant::fromValue(QDBusVariant(0)), 0u);
+        trayMenu("Exit");
         QTRY_COMPARE_WITH_TIMEOUT(app->state(), QProcess::NotRunning, 10000);
         QVERIFY(readFile(file).contains("[Interval]")); // written whole at close
+    }
+
+    // A Beep alarm held open is heard in every two seconds of it, and so is
+    // the next alarm of the run; the tray's Stop takes that one away, sound
+    // and notification with it.
+    void beepsAreHeardThroughout()
+    {
+        if (m_pulse.isEmpty() || QStandardPaths::findExecutable("parecord").isEmpty())
+            QSKIP("no sound server: ./test starts one (Debian packages pulseaudio, "
+                  "pulseaudio-utils and sox)");
+        const QTime first = QTime::currentTime().addSecs(kLead);
+        QProcess* app = start({"--start", writeWatch({first, first.addSecs(1)}, 1)}, true);
+        QProcess recorder;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("PULSE_SERVER", m_pulse);
+        recorder.setProcessEnvironment(env);
+        const QString wav = m_dir.filePath("heard.wav");
+        recorder.start("parecord", {"--latency-msec=50", "--device=@DEFAULT_MONITOR@",
+                                    "--file-format=wav", wav});
+        QVERIFY(QTest::qWaitFor([&] { return QFileInfo(wav).size() > 8192; }, 20000));
+        QElapsedTimer heard;
+        heard.start();
+
+        const QString alarm = alarmWindow(app);
+        QVERIFY(!alarm.isEmpty());
+        const double shown = heard.elapsed() / 1000.0;
+        QTest::qWait(15500);
+        key(alarm, {"Return"});
+        QTRY_VERIFY_WITH_TIMEOUT(windows(app).value("Vigiltide - " +
+                                                    first.addSecs(1).toString("hh:mm:ss")) != "",
+                                 5000);
+        const double next = heard.elapsed() / 1000.0;
+        QTest::qWait(8500);
+        QTRY_VERIFY(!m_desk.item.isEmpty());
+        trayMenu("Stop");
+        QTRY_VERIFY(alarmWindow(app, 0).isEmpty());
+        QTRY_VERIFY(m_desk.closed.contains(m_desk.notes.size()));
+        const double stopped = heard.elapsed() / 1000.0;
+        QTest::qWait(2500);
+        recorder.terminate();
+        recorder.waitForFinished(5000);
+
+        const QList<double> first15 = loudness(wav, shown, 14);
+        const QList<double> second = loudness(wav, next, 8);
+        const QList<double> after = loudness(wav, stopped + 0.5, 2);
+        qInfo() << "RMS every 2 s:" << first15 << "then" << second << "after Stop" << after;
+        for (double rms : first15 + second)
+            QVERIFY(rms > 0.03);
+        QVERIFY(after.value(0, 1) < 0.001);
+    }
+
+    // No dialog keeps an alarm from being answered by a click; minimized, an
+    // alarm comes straight back; and a tray that comes up after the program
+    // still gets its icon.
+    void alarmStaysWithinReach()
+    {
+        m_conn.unregisterService("org.kde.StatusNotifierWatcher");
+        const QTime first = QTime::currentTime().addSecs(2 * kLead);
+        QProcess* app = start({"--start", writeWatch({first, first.addSecs(1)})});
+        QTRY_VERIFY_WITH_TIMEOUT(windows(app).size() == 1, 15000);
+        QTest::qWait(1000);
+        QVERIFY(m_desk.item.isEmpty());
+        QVERIFY(m_conn.registerService("org.kde.StatusNotifierWatcher"));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_desk.item.isEmpty(), 5000);
+        QTRY_COMPARE(toolTip(), "Timer " + first.toString("hh:mm"));
+
+        tray("/StatusNotifierItem", "org.kde.StatusNotifierItem").call("Activate", 0, 0);
+        QTRY_COMPARE(windows(app).keys(), QStringList{"Vigiltide"});
+        const QString main = windows(app)["Vigiltide"];
+        key(main, {"alt+f", "o"});
+        QTRY_COMPARE(windows(app).size(), 2); // File, Open...
+        QString alarm = alarmWindow(app);
+        QVERIFY(!alarm.isEmpty());
+        clickContinue(alarm);
+        QTRY_VERIFY(!windows(app).contains("Vigiltide - " + first.toString("hh:mm:ss")));
+
+        alarm = alarmWindow(app); // the next, due meanwhile
+        run("xdotool", {"windowminimize", alarm});
+        QTRY_VERIFY(!run("xprop", {"-id", alarm, "_NET_WM_STATE"}).contains("HIDDEN"));
+        trayMenu("Exit");
+        QTRY_COMPARE_WITH_TIMEOUT(app->state(), QProcess::NotRunning, 10000);
     }
 
     void termination_data()
@@ -252,8 +444,7 @@ private slots:
         writeWatch({QTime::currentTime().addSecs(kLead)});
         const bool alarm = files[0] == "watch.ini";
         const qsizetype notes = m_desk.notes.size() + alarm;
-        auto* app = new QProcess(this);
-        app->start(m_dir.filePath("vigiltide"), {"--start", m_dir.filePath(files[0])});
+        QProcess* app = start({"--start", m_dir.filePath(files[0])});
         QTRY_COMPARE_WITH_TIMEOUT(m_desk.notes.size(), notes, 15000); // the alarm's, if any,
         // then its window, and the main window minimized with the next alarm in its caption
         QTRY_VERIFY_WITH_TIMEOUT(windows(app).size() == (alarm ? 2 : 1) &&

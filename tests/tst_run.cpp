@@ -43,6 +43,7 @@ private slots:
                                                      options.contains(u"tz"_s) ? " t" : "");
         const int answerAfter = option(u"answer"_s, u"5"_s).toInt();
         const QStringList jump = option(u"jump"_s, u"-1:0"_s).split(u':');
+        const QStringList back = option(u"back"_s, u"-1:0"_s).split(u':');
         const auto jumpAfter = [&h, &jump](int answers) {
             if (answers != jump[0].toInt())
                 return;
@@ -60,6 +61,8 @@ private slots:
             const ShownAlarm alarm = h.shown.back();
             shown << h.local(alarm.at, format) +
                          (options.contains(u"#"_s) ? u'#' + QString::number(alarm.row) : QString());
+            if (i == back[0].toInt())
+                h.clock.correctWallMs(back[1].toLongLong() * 1000);
             h.clock.advanceSeconds(answerAfter);
             h.run.TimerNext(alarm.row);
             jumpAfter(i);
@@ -108,11 +111,19 @@ private slots:
         QCOMPARE(h.awakeFor, u"Vigiltide alarm due at 08:00"_s);
 
         QVERIFY(h.tickUntilAlarm());
-        h.run.TimerStop();
-        h.run.TimerNext(1); // Continue on an alarm left open after Stop re-arms nothing
+        const AlarmId stale = h.open.value();
+        h.run.TimerStop(); // from anywhere: the alarm goes with the run
+        QVERIFY(!h.open);
         QCOMPARE(std::tuple(h.state, h.caption, h.status, h.awakeFor),
                  std::tuple(u"Stopped"_s, u"Vigiltide"_s, QString(), QString()));
         QCOMPARE(editable(), QList<bool>(13, true));
+        QVERIFY(!h.minimized && !h.tickEnabled);
+        // The old alarm's answers never reach the next run.
+        h.run.StartRun();
+        h.run.answerContinue(stale);
+        h.run.answerStop(stale);
+        QCOMPARE(std::tuple(h.state, h.caption), std::tuple(u"Running"_s, u"Timer 09:00"_s));
+        h.run.TimerStop();
         QVERIFY(!h.minimized && !h.tickEnabled);
     }
 };

@@ -44,7 +44,9 @@ private slots:
         QTest::newRow("settings error kept") << 2 << true << speech + "Mode=7\n"
                                              << "Settings Error, [Timer] Mode" << 1;
         QTest::newRow("no voices, Speech in the file") << 0 << true << speech << none << 2;
-        QTest::newRow("no engine, Speech chosen") << -1 << true << QByteArray() << none << 2;
+        // An engine that failed says so, not that no voices are installed.
+        QTest::newRow("no engine, Speech chosen")
+            << -1 << true << QByteArray() << "No Voice Components Loaded" << 1;
         QTest::newRow("no engine, Beep")
             << -1 << true << QByteArray("[Timer]\nSound=1\n") << "No Voice Components Loaded" << 1;
     }
@@ -60,6 +62,18 @@ private slots:
             d.speech.finish();
         QTEST(d.window.statusPanel()->text(), "status");
         QTEST(d.beeper.beeps, "beeps");
+    }
+    // During a run the status line keeps the next alarm; a late failure of
+    // the engine is told when the run ends.
+    void engineFailsDuringARun()
+    {
+        WindowDriver d({}, nullptr, true);
+        QTest::mouseClick(d.ui().cmdStart, Qt::LeftButton);
+        d.speech.finish();
+        QCOMPARE(std::pair(d.status(), d.beeper.beeps), std::pair(u"Timer 10:30"_s, 0));
+        QTest::mouseClick(d.ui().cmdStop, Qt::LeftButton);
+        QCOMPARE(std::pair(d.status(), d.beeper.beeps),
+                 std::pair(u"No Voice Components Loaded"_s, 1));
     }
     void savedVoice_data()
     {

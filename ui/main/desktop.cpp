@@ -37,7 +37,11 @@ void frmMain::attachTray(TrayIcon* tray)
     if (!tray)
         return;
     connect(tray, &TrayIcon::activated, this, &frmMain::bringForward);
-    connect(tray, &TrayIcon::showRequested, this, &frmMain::showMainWindow);
+    // Show brings back the main window, and the open alarm in front of it.
+    connect(tray, &TrayIcon::showRequested, this, [this] {
+        showMainWindow();
+        bringForward();
+    });
     connect(tray, &TrayIcon::stopRequested, this, &frmMain::cmdStop_Click);
     connect(tray, &TrayIcon::exitRequested, this, &frmMain::mnuFileExit_Click);
     updateTray();
@@ -90,14 +94,13 @@ void frmMain::showMainWindow()
     activateWindow();
 }
 
+// The open alarm, or else the main window.
 void frmMain::bringForward()
 {
-    if (!m_message || !m_message->isVisible()) {
+    if (m_message && m_message->isVisible())
+        m_message->bringForward();
+    else
         showMainWindow();
-        return;
-    }
-    m_message->raise();
-    m_message->activateWindow();
 }
 
 void frmMain::closeForSystem()

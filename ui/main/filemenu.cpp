@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 
 namespace vt
 {
@@ -21,13 +22,45 @@ namespace
 
 const QString kFilter = QStringLiteral("File (*.ini)");
 
+// The file dialog asks before replacing a file, and both ask window-modally:
+// an alarm that comes meanwhile can still be answered. (Qt's own question is
+// modal to the whole program.)
+class SettingsFileDialog : public QFileDialog
+{
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override
+    {
+        const QStringList files = selectedFiles();
+        if (acceptMode() == AcceptSave && files.size() == 1 && QFileInfo(files[0]).isFile() &&
+            !replaceConfirmed(files[0]))
+            return;
+        QFileDialog::accept();
+    }
+
+private:
+    bool replaceConfirmed(const QString& path)
+    {
+        QMessageBox ask(QMessageBox::Warning, windowTitle(),
+                        tr("%1 already exists.\nDo you want to replace it?")
+                            .arg(QFileInfo(path).fileName()),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        ask.setDefaultButton(QMessageBox::No);
+        ask.setWindowModality(Qt::WindowModal);
+        return ask.exec() == QMessageBox::Yes;
+    }
+};
+
 // The dialog starts in the current file's folder with its name filled in.
 // Nothing changes when it is cancelled.
 std::optional<QString> askForFile(QWidget* parent, QFileDialog::AcceptMode mode,
                                   const QString& current)
 {
-    QFileDialog dialog(parent);
+    SettingsFileDialog dialog(parent);
+    dialog.setWindowModality(Qt::WindowModal);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
@@ -101,6 +134,9 @@ void frmMain::reportSettingsProblem(const QString& prefix, const LoadOutcome& ou
 void frmMain::engineReady()
 {
     m_speechStarting = false;
+    // During a run the status line shows the next alarm: what speech has to
+    // say waits for the end of the run.
+    m_holdNotices = m_run.isRunActive();
     // Selecting the first voice clears the status line; a notice given before,
     // such as a settings error at start-up, stays unless speech has its own.
     const QString notice = m_status->text();
@@ -109,8 +145,11 @@ void frmMain::engineReady()
         ApplySpeechSettings(settingsControls(), m_unlistedSpeech);
         m_unlistedSpeech = {};
     }
-    // What choosing Speech would have said, had the voices been known then.
-    warnSpeechWithoutVoices();
+    // What choosing Speech would have said, had the voices been known then;
+    // an engine that failed has said so itself, voices or none.
+    if (m_speech->hasVoice())
+        warnSpeechWithoutVoices();
+    m_holdNotices = false;
     if (m_status->text().isEmpty())
         setStatusText(notice);
 }
@@ -119,9 +158,7 @@ void frmMain::engineReady()
 // that are no longer the ones it was started on.
 void frmMain::stopRunForRefill()
 {
-    if (m_message && m_message->isVisible())
-        m_message->answerStop();
-    else if (m_run.isRunActive())
+    if (m_run.isRunActive())
         m_run.TimerStop();
 }
 
@@ -142,6 +179,7 @@ void frmMain::endCellEditing()
 void frmMain::mnuFileDefault_Click()
 {
     endCellEditing();
+    endSpeakReading();
     stopRunForRefill();
     SettingsDefault();
     ArrangeWindow();
@@ -162,6 +200,7 @@ void frmMain::mnuFileRecall_Click()
         beep();
         return;
     }
+    endSpeakReading();
     stopRunForRefill();
     const LoadOutcome outcome = vt::SettingsLoad(settingsControls(), file);
     sSettingsFile = *chosen;
@@ -195,6 +234,7 @@ void frmMain::mnuFileExit_Click()
 void frmMain::closeEvent(QCloseEvent* event)
 {
     endCellEditing();
+    endSpeakReading();
     QString error;
     if (!SettingsSave(settingsControls(), sSettingsFile, m_unlistedSpeech, &error) &&
         !m_closeRefused && !m_closingForSystem) {

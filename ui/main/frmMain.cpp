@@ -249,13 +249,28 @@ void frmMain::setStateText(const QString& text)
 
 void frmMain::setStatusText(const QString& text)
 {
+    if (m_holdNotices) {
+        m_heldNotice = text;
+        return;
+    }
     m_status->setText(text);
     m_status->setAccessibleDescription(text);
 }
 
 void frmMain::beep()
 {
-    m_beeper.beep();
+    if (m_holdNotices)
+        m_heldBeep = true;
+    else
+        m_beeper.beep();
+}
+
+void frmMain::runEnded()
+{
+    if (!m_heldNotice.isEmpty())
+        setStatusText(std::exchange(m_heldNotice, QString()));
+    if (std::exchange(m_heldBeep, false))
+        beep();
 }
 
 void frmMain::alarmBeep()
@@ -272,9 +287,9 @@ int frmMain::SoundMode() const
     return ui.cmbSound->currentIndex();
 }
 
-void frmMain::SpeechSpeak(const QString& sMessage, bool wait)
+bool frmMain::SpeechSpeak(const QString& sMessage, bool wait)
 {
-    m_speech->SpeechSpeak(sMessage, wait);
+    return m_speech->SpeechSpeak(sMessage, wait);
 }
 
 void frmMain::SpeechStop()
@@ -288,14 +303,23 @@ void frmMain::cmdSpeechSpeak_Click()
 {
     TableControl& table = currentTable();
     const int rows = table.Rows();
+    const quint64 round = ++m_speakRound;
     ui.cmdSpeechSpeak->setEnabled(false); // one reading at a time
-    for (int row = 1; row < rows; ++row) {
+    // Start, Default, Open... and closing end the reading between rows.
+    for (int row = 1; row < rows && round == m_speakRound && row < table.Rows(); ++row) {
         table.setRow(row);
         table.setCol(MessageColumn);
         SpeechSpeak(table.Text(), true);
         QCoreApplication::processEvents();
     }
     ui.cmdSpeechSpeak->setEnabled(!m_run.isRunActive());
+}
+
+// A reading of the Speak button would keep a Speech alarm from being heard.
+void frmMain::endSpeakReading()
+{
+    ++m_speakRound;
+    m_speech->endReading();
 }
 
 void frmMain::setTickEnabled(bool enabled)
@@ -318,11 +342,18 @@ void frmMain::setMessageCaption(const QString& caption)
     messageForm().setWindowTitle(caption);
 }
 
-void frmMain::showMessage(int messageId, const QString& message, ColorValue backColor,
+void frmMain::showMessage(const AlarmId& alarm, const QString& message, ColorValue backColor,
                           ColorValue foreColor)
 {
-    messageForm().Start(messageId, message, backColor, foreColor);
+    messageForm().Start(alarm, message, backColor, foreColor);
     alarmShown(message);
+}
+
+void frmMain::closeMessage()
+{
+    if (m_message)
+        m_message->dismiss();
+    alarmAnswered();
 }
 
 void frmMain::keepAwake(const QString& why)
@@ -335,24 +366,37 @@ void frmMain::allowSleep()
     m_sleep.release();
 }
 
-// The message window's answers.
-void frmMain::TimerNext(int iMessageId)
+// The message window's answers, which go to the run that raised the alarm.
+void frmMain::answerContinue(const AlarmId& alarm)
 {
     alarmAnswered();
-    m_run.TimerNext(iMessageId);
+    m_run.answerContinue(alarm);
 }
 
-void frmMain::TimerStop()
+void frmMain::answerStop(const AlarmId& alarm)
 {
     alarmAnswered();
-    m_run.TimerStop();
+    m_run.answerStop(alarm);
 }
 
 // ---- handlers
 
 void frmMain::cmdStart_Click()
 {
+    endSpeakReading();
     m_run.StartRun();
+    warnSilentRun();
+}
+
+// Alarms that cannot be heard are said at Start, not first when one is due in
+// a minimized window; the run still starts, and its alarms still flash.
+void frmMain::warnSilentRun()
+{
+    const QString silence = m_beeper.silenceReason();
+    if (m_run.isRunActive() && SoundMode() == 1 && !silence.isEmpty()) {
+        setStatusText(QStringLiteral("Sound Error, ") + silence);
+        beep();
+    }
 }
 
 void frmMain::cmdStop_Click()

@@ -62,10 +62,10 @@ public:
     void saveForSession();
 
     // Answers from the message window, and the sounds it asks for.
-    void TimerNext(int iMessageId) override;
-    void TimerStop() override;
+    void answerContinue(const AlarmId& alarm) override;
+    void answerStop(const AlarmId& alarm) override;
     int SoundMode() const override;
-    void SpeechSpeak(const QString& sMessage, bool wait) override;
+    bool SpeechSpeak(const QString& sMessage, bool wait) override;
     void SpeechStop() override;
     void beep() override;
     void alarmBeep() override;
@@ -115,8 +115,10 @@ private:
     void setMessageCaption(const QString& caption) override;
     void keepAwake(const QString& why) override;
     void allowSleep() override;
-    void showMessage(int messageId, const QString& message, ColorValue backColor,
+    void runEnded() override;
+    void showMessage(const AlarmId& alarm, const QString& message, ColorValue backColor,
                      ColorValue foreColor) override;
+    void closeMessage() override;
 
     void setupStatusBar();
     void describeControls();
@@ -137,6 +139,8 @@ private:
     void keepUnlistedSpeech(const LoadOutcome& outcome);
     void keepUnlistedSlider(std::optional<int> SpeechSettings::*field, int value);
     void warnSpeechWithoutVoices();
+    void endSpeakReading();
+    void warnSilentRun();
     void reportSettingsProblem(const QString& prefix, const LoadOutcome& outcome);
     void stopRunForRefill();
     void endCellEditing();
@@ -217,6 +221,13 @@ private:
     // Until the engine is ready or has failed, whether it has voices is not known.
     bool m_speechStarting = true;
     bool m_speechRequested = false; // the engine is asked for once the window is first shown
+    // Notices that came while a run was armed, where the next alarm is shown:
+    // given once the run has ended.
+    bool m_holdNotices = false;
+    QString m_heldNotice;
+    bool m_heldBeep = false;
+    // Counts the Speak button's readings; a new count ends the one going on.
+    quint64 m_speakRound = 0;
     bool m_closeRefused = false;
     bool m_closingForSystem = false;
 };

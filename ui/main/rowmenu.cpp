@@ -62,11 +62,14 @@ void frmMain::chooseMessageColor(bool background)
     table.setCol(MessageColumn);
     const ColorValue current = background ? table.CellBackColor() : table.CellForeColor();
     // The dialog opens on the cell's colour; cancelling it changes nothing.
-    const QColor chosen = QColorDialog::getColor(toQColor(current, table.palette()), this,
-                                                 background ? tr("Back Color") : tr("Fore Color"),
-                                                 QColorDialog::DontUseNativeDialog);
-    if (!chosen.isValid())
+    // Window-modal, so that an alarm coming meanwhile can still be answered.
+    QColorDialog dialog(toQColor(current, table.palette()), this);
+    dialog.setWindowTitle(background ? tr("Back Color") : tr("Fore Color"));
+    dialog.setOption(QColorDialog::DontUseNativeDialog);
+    dialog.setWindowModality(Qt::WindowModal);
+    if (dialog.exec() != QDialog::Accepted)
         return;
+    const QColor chosen = dialog.selectedColor();
     const ColorValue value = fromQColor(chosen);
     QPalette p = ui.txtTimer->palette();
     if (background) {

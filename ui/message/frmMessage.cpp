@@ -9,12 +9,18 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QTextLayout>
+
+#include <algorithm>
 
 namespace vt
 {
 
 namespace
 {
+
+// What the alarm leaves free at each edge of the screen, at its widest.
+constexpr int kScreenMarginTw = 240;
 
 // Screen readers read an alert out whole as it appears, as they do a message
 // box. No widget property gives a window that role, so the message window
@@ -45,14 +51,19 @@ frmMessage::frmMessage(MessageHost& host, QWidget* parent)
     QFont font = ui.lblMessage->font();
     font.setPointSizeF(13.5);
     ui.lblMessage->setFont(font);
+    ui.lblMessage->setAlignment(Qt::AlignCenter);
     applyDesignScale(*this);
     // A fixed border: the window sizes itself for each message.
-    setFixedHeight(tw(1395));
+    m_designHeight = tw(1395);
+    m_buttonTop = ui.cmdOk->y();
+    setFixedHeight(m_designHeight);
     resize(tw(3900), height());
     tmrTimer.setInterval(500);
     connect(ui.cmdOk, &QPushButton::clicked, this, &frmMessage::cmdOk_Click);
     connect(ui.cmdCancel, &QPushButton::clicked, this, &frmMessage::cmdCancel_Click);
     connect(&tmrTimer, &QTimer::timeout, this, &frmMessage::tmrTimer_Timer);
+    ui.cmdOk->installEventFilter(this);
+    ui.cmdCancel->installEventFilter(this);
     describeControls();
 }
 
@@ -76,23 +87,22 @@ int frmMessage::tw(int twips) const
     return twipsToPixels(twips, *this);
 }
 
-void frmMessage::Start(int MessageId, const QString& sMessage, ColorValue BackColor,
+void frmMessage::Start(const AlarmId& alarm, const QString& sMessage, ColorValue BackColor,
                        ColorValue ForeColor)
 {
-    m_messageId = MessageId;
+    m_alarm = alarm;
+    m_message = sMessage;
     m_backColor = BackColor;
     m_foreColor = ForeColor;
     m_keystrokes = 0;
+    m_beepInstead = false;
 
-    QLabel& label = *ui.lblMessage;
-    label.setText(sMessage);
     setAccessibleDescription(sMessage);
     showColors(BackColor, ForeColor);
-    label.adjustSize();
-
     placeForMessage();
     tmrTimer.setInterval(1000);
     m_previousForeground = QApplication::activeWindow();
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     // The window frame is known only once the window is shown.
     placeForMessage();
@@ -100,28 +110,76 @@ void frmMessage::Start(int MessageId, const QString& sMessage, ColorValue BackCo
     activateWindow();
     ui.cmdOk->setFocus(Qt::OtherFocusReason);
     announce();
+    m_shownSince.start();
     tmrTimer.start();
 }
 
 void frmMessage::placeForMessage()
 {
-    const QLabel& label = *ui.lblMessage;
-    // Only a label wider than the designed window widens it, by a margin of 120.
-    const int frameWidth = frameGeometry().width() - width();
-    const int clientWidth =
-        label.width() > tw(3000) ? label.width() + tw(120) : tw(3000) - frameWidth;
-    setFixedWidth(clientWidth);
-    ui.lblMessage->move((clientWidth - label.width()) / 2, label.y());
-    ui.cmdOk->move(clientWidth / 2 - ui.cmdOk->width() - tw(120), ui.cmdOk->y());
-    ui.cmdCancel->move(clientWidth / 2 + tw(120), ui.cmdCancel->y());
-
-    // Centred on the screen, unclamped: a message wider than the screen starts
-    // left of it rather than hiding its middle.
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->geometry() : QRect();
-    const int outerWidth = clientWidth + frameWidth;
-    const int outerHeight = frameGeometry().height();
-    move(area.x() + (area.width() - outerWidth) / 2, area.y() + (area.height() - outerHeight) / 2);
+    const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 20, 1 << 20);
+    const int frameWidth = frameGeometry().width() - width();
+    const int frameHeight = frameGeometry().height() - height();
+    const int margin = tw(kScreenMarginTw);
+    const int extra = fitMessage(room.width() - 2 * margin - frameWidth,
+                                 room.height() - 2 * margin - frameHeight - m_designHeight);
+
+    // Only a label wider than the designed window widens it, by a margin of 120.
+    const QLabel& label = *ui.lblMessage;
+    const int clientWidth =
+        label.width() > tw(3000) ? label.width() + tw(120) : tw(3000) - frameWidth;
+    setFixedSize(clientWidth, m_designHeight + extra);
+    ui.lblMessage->move((clientWidth - label.width()) / 2, label.y());
+    const int buttonTop = m_buttonTop + extra;
+    ui.cmdOk->move(clientWidth / 2 - ui.cmdOk->width() - tw(120), buttonTop);
+    ui.cmdCancel->move(clientWidth / 2 + tw(120), buttonTop);
+
+    // Centred on the screen, and never off the part of it that windows may use.
+    const QSize outer(clientWidth + frameWidth, height() + frameHeight);
+    QPoint at = area.center() - QPoint(outer.width() / 2, outer.height() / 2) + QPoint(1, 1);
+    at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() + 1 - outer.width())));
+    at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() + 1 - outer.height())));
+    move(at);
+}
+
+// Sets the label to the message: on one line where it fits the widest window
+// the screen allows, otherwise wrapped to that width (inside long words too),
+// and cut with an ellipsis where even that would be taller than the screen.
+// Gives the height the label takes beyond one line.
+int frmMessage::fitMessage(int maxClientWidth, int maxExtraHeight)
+{
+    QLabel& label = *ui.lblMessage;
+    label.setText(m_message);
+    label.adjustSize();
+    const int oneLine = label.height();
+    const int width = maxClientWidth - tw(120);
+    if (label.width() <= width)
+        return 0;
+
+    const QFontMetrics metrics(label.font());
+    const int padding = label.width() - metrics.horizontalAdvance(m_message);
+    const int maxLines = std::max(1, 1 + maxExtraHeight / std::max(1, metrics.lineSpacing()));
+    QTextLayout layout(m_message, label.font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width - padding);
+        if (lines.size() == maxLines - 1) {
+            // The last line that fits holds the rest, cut short.
+            lines << metrics.elidedText(m_message.mid(line.textStart()).simplified(),
+                                        Qt::ElideRight, width - padding);
+            break;
+        }
+        lines << m_message.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    label.setText(lines.join(QLatin1Char('\n')));
+    label.resize(width, label.sizeHint().height());
+    return label.height() - oneLine;
 }
 
 void frmMessage::showColors(ColorValue back, ColorValue fore)
@@ -146,25 +204,33 @@ void frmMessage::tmrTimer_Timer()
         showColors(m_foreColor, m_backColor);
     else
         showColors(m_backColor, m_foreColor);
-
-    switch (m_host.SoundMode()) {
-    case 1:
-        m_host.alarmBeep();
-        break;
-    case 2:
-        // Skipped by the speech service while the previous reading goes on,
-        // so the message is read again as soon as it has ended.
-        m_host.SpeechSpeak(ui.lblMessage->text(), false);
-        break;
-    default:
-        break;
-    }
+    sound();
     // An answer to the beep or speech may have closed the window meanwhile.
     if (!isVisible())
         return;
     activateWindow();
     if (isActiveWindow())
         sendKeystroke();
+}
+
+void frmMessage::sound()
+{
+    switch (m_host.SoundMode()) {
+    case 1:
+        m_host.alarmBeep();
+        break;
+    case 2:
+        // Skipped by the speech service while the previous reading goes on,
+        // so the message is read again as soon as it has ended. Once reading
+        // fails, the alarm beeps instead, so it is still heard.
+        if (m_beepInstead)
+            m_host.alarmBeep();
+        else
+            m_beepInstead = !m_host.SpeechSpeak(m_message, false);
+        break;
+    default:
+        break;
+    }
 }
 
 // A keystroke to this window alone each second, so the desktop counts the
@@ -187,6 +253,37 @@ void frmMessage::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
+// The alarm takes the focus as it appears, so a key meant for another window
+// could answer it unseen.
+bool frmMessage::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    const bool key = type == QEvent::KeyPress || type == QEvent::KeyRelease ||
+                     type == QEvent::ShortcutOverride;
+    if (key && m_shownSince.isValid() && !m_shownSince.hasExpired(kKeyGuardMs))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+// Minimized by any means (a window manager draws its own button for it), an
+// open alarm comes straight back.
+void frmMessage::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && tmrTimer.isActive())
+        QTimer::singleShot(0, this, &frmMessage::bringForward);
+}
+
+void frmMessage::bringForward()
+{
+    if (!tmrTimer.isActive())
+        return;
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
 void frmMessage::MessageDismiss()
 {
     tmrTimer.stop();
@@ -196,16 +293,22 @@ void frmMessage::MessageDismiss()
     hide();
 }
 
+void frmMessage::dismiss()
+{
+    if (isVisible())
+        MessageDismiss();
+}
+
 void frmMessage::cmdOk_Click()
 {
     MessageDismiss();
-    m_host.TimerNext(m_messageId);
+    m_host.answerContinue(m_alarm);
 }
 
 void frmMessage::cmdCancel_Click()
 {
     MessageDismiss();
-    m_host.TimerStop();
+    m_host.answerStop(m_alarm);
 }
 
 void frmMessage::closeEvent(QCloseEvent* event)

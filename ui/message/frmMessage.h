@@ -6,8 +6,10 @@
 #pragma once
 
 #include "core/colorvalue.h"
+#include "core/runcontrol.h"
 #include "ui_frmMessage.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -21,10 +23,12 @@ class MessageHost
 {
 public:
     virtual ~MessageHost() = default;
-    virtual void TimerNext(int iMessageId) = 0;
-    virtual void TimerStop() = 0;
+    // Continue (TimerNext) and Stop (TimerStop), naming the alarm answered.
+    virtual void answerContinue(const AlarmId& alarm) = 0;
+    virtual void answerStop(const AlarmId& alarm) = 0;
     virtual int SoundMode() const = 0; // 0 None, 1 Beep, 2 Speech
-    virtual void SpeechSpeak(const QString& sMessage, bool wait) = 0;
+    // False when the message cannot be read aloud (the failure is reported).
+    virtual bool SpeechSpeak(const QString& sMessage, bool wait) = 0;
     virtual void SpeechStop() = 0;
     virtual void beep() = 0;
     // The alarm's own beep, which says so when it cannot be heard.
@@ -39,11 +43,20 @@ public:
     explicit frmMessage(MessageHost& host, QWidget* parent = nullptr);
 
     // Shows the alarm and returns at once; the answer comes back through the host.
-    void Start(int MessageId, const QString& sMessage, ColorValue BackColor, ColorValue ForeColor);
+    void Start(const AlarmId& alarm, const QString& sMessage, ColorValue BackColor,
+               ColorValue ForeColor);
+    // Hides the alarm without an answer: its run has ended meanwhile.
+    void dismiss();
+    // Brings the open alarm to the front, from the taskbar if need be.
+    void bringForward();
 
-    int messageId() const { return m_messageId; }
-    // Answers Stop, as the Stop button does.
-    void answerStop() { cmdCancel_Click(); }
+    // Keys pressed this soon after the alarm appears were meant for another
+    // window: they answer nothing. A click always answers.
+    static constexpr int kKeyGuardMs = 2000;
+
+    int messageId() const { return m_alarm.row; }
+    const AlarmId& alarm() const { return m_alarm; }
+    const QString& message() const { return m_message; }
     const Ui::frmMessage& form() const { return ui; }
     const QTimer& tick() const { return tmrTimer; }
     // The colours shown now, which the tick swaps.
@@ -53,16 +66,20 @@ public:
     int keystrokes() const { return m_keystrokes; }
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void cmdOk_Click();
     void cmdCancel_Click();
     void tmrTimer_Timer();
     void MessageDismiss();
+    void sound();
     void showColors(ColorValue back, ColorValue fore);
     void placeForMessage();
+    int fitMessage(int maxClientWidth, int maxLabelHeight);
     void sendKeystroke();
     void describeControls();
     void announce();
@@ -71,13 +88,21 @@ private:
     Ui::frmMessage ui;
     MessageHost& m_host;
     QTimer tmrTimer;
-    int m_messageId = 0;
+    AlarmId m_alarm;
+    QString m_message;
     ColorValue m_backColor = 0;
     ColorValue m_foreColor = 0;
     ColorValue m_shownBack = 0;
     ColorValue m_shownFore = 0;
     int m_keystrokes = 0;
+    // Speech failed during this alarm: it beeps for the rest of it.
+    bool m_beepInstead = false;
+    QElapsedTimer m_shownSince;
     QPointer<QWidget> m_previousForeground;
+    // The designed height, and where the buttons stand under a one-line message.
+    int m_designHeight = 0;
+    int m_buttonTop = 0;
+    int m_oneLineHeight = 0;
 };
 
 } // namespace vt
