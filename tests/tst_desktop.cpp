@@ -144,8 +144,9 @@ class tst_Desktop : public QObject
     {
         const auto size = QRegularExpression("Geometry: (\\d+)x(\\d+)")
                               .match(run("xdotool", {"getwindowgeometry", id}));
-        run("xdotool", {"mousemove", "--window", id, QString::number(int(size.captured(1).toInt() * x)),
-                        QString::number(int(size.captured(2).toInt() * y)), "click", "1"});
+        run("xdotool",
+            {"mousemove", "--window", id, QString::number(int(size.captured(1).toInt() * x)),
+             QString::number(int(size.captured(2).toInt() * y)), "click", "1"});
     }
     // The alarm's buttons stand at these shares of its designed window.
     void clickContinue(const QString& id) { click(id, 0.3, 0.73); }
@@ -155,18 +156,25 @@ class tst_Desktop : public QObject
         run("xdotool", QStringList{"windowactivate", "--sync", id, "key"} + keys);
     }
 
-    // An object of the tray item, as the desktop's tray host reaches it. Its menu
-    // is at "/MenuBar", the path its Menu property names under Qt.
-    QDBusInterface tray(const QString& path, const QString& interface)
+    // A call on the tray item, as the desktop's tray host makes it. Its menu is
+    // at "/MenuBar", the path its Menu property names under Qt.
+    QDBusMessage tray(const QString& path, const QString& interface, const QString& method,
+                      const QVariantList& args)
     {
-        return {m_desk.item, path, interface, m_conn};
+        QDBusMessage call = QDBusMessage::createMethodCall(m_desk.item, path, interface, method);
+        call.setArguments(args);
+        return m_conn.call(call);
+    }
+    void activateTray()
+    {
+        tray("/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", {0, 0});
     }
 
     // The title of the tray item's tool tip: (icon name, icon pixmaps, title, text).
     QString toolTip()
     {
-        const QDBusMessage reply = tray("/StatusNotifierItem", "org.freedesktop.DBus.Properties")
-                                       .call("Get", "org.kde.StatusNotifierItem", "ToolTip");
+        const QDBusMessage reply = tray("/StatusNotifierItem", "org.freedesktop.DBus.Properties",
+                                        "Get", {"org.kde.StatusNotifierItem", "ToolTip"});
         const auto tip = qvariant_cast<QDBusArgument>(
             reply.arguments().value(0).value<QDBusVariant>().variant());
         QString icon, title, text;
@@ -190,7 +198,7 @@ class tst_Desktop : public QObject
     QMap<QString, std::pair<int, bool>> trayItems()
     {
         const QDBusMessage reply =
-            tray("/MenuBar", "com.canonical.dbusmenu").call("GetLayout", 0, 1, QStringList());
+            tray("/MenuBar", "com.canonical.dbusmenu", "GetLayout", {0, 1, QStringList()});
         const auto root = qdbus_cast<MenuItem>(reply.arguments().value(1));
         QMap<QString, std::pair<int, bool>> menu;
         for (const QDBusVariant& child : root.children) {
@@ -202,9 +210,8 @@ class tst_Desktop : public QObject
     }
     void trayMenu(const QString& label)
     {
-        tray("/MenuBar", "com.canonical.dbusmenu")
-            .call("Event", trayItems()[label].first, "clicked",
-                  QVariant::fromValue(QDBusVariant(0)), 0u);
+        tray("/MenuBar", "com.canonical.dbusmenu", "Event",
+             {trayItems()[label].first, "clicked", QVariant::fromValue(QDBusVariant(0)), 0u});
     }
 
     // A settings file whose Time table has an entry "Check N" at each time.
@@ -309,7 +316,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(windows(app).keys(), QStringList{timer}, 15000);
         QTRY_COMPARE(toolTip(), timer);
         QTRY_VERIFY(trayItems()["Stop"].second); // in a run
-        tray("/StatusNotifierItem", "org.kde.StatusNotifierItem").call("Activate", 0, 0);
+        activateTray();
         QTRY_COMPARE(windows(app).keys(), QStringList{"Vigiltide"});
 
         // The close box (by the window manager: its Alt+F4 can miss a new window), Continue, Stop.
@@ -367,9 +374,8 @@ private slots:
         const double shown = heard.elapsed() / 1000.0;
         QTest::qWait(15500);
         key(alarm, {"Return"});
-        QTRY_VERIFY_WITH_TIMEOUT(windows(app).value("Vigiltide - " +
-                                                    first.addSecs(1).toString("hh:mm:ss")) != "",
-                                 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            windows(app).value("Vigiltide - " + first.addSecs(1).toString("hh:mm:ss")) != "", 5000);
         const double next = heard.elapsed() / 1000.0;
         QTest::qWait(8500);
         QTRY_VERIFY(!m_desk.item.isEmpty());
@@ -405,7 +411,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!m_desk.item.isEmpty(), 5000);
         QTRY_COMPARE(toolTip(), "Timer " + first.toString("hh:mm"));
 
-        tray("/StatusNotifierItem", "org.kde.StatusNotifierItem").call("Activate", 0, 0);
+        activateTray();
         QTRY_COMPARE(windows(app).keys(), QStringList{"Vigiltide"});
         const QString main = windows(app)["Vigiltide"];
         key(main, {"alt+f", "o"});

@@ -80,7 +80,12 @@ frmMain::frmMain(const Clock& clock, Beeper& beeper, SpeechEngineProvider& speec
     fitWidthToColumns();
 }
 
-frmMain::~frmMain() = default;
+// The About box has no owner (it is modeless and stays when the main window is
+// minimized), so it goes with the window here.
+frmMain::~frmMain()
+{
+    delete m_about.data();
+}
 
 int frmMain::tw(int twips) const
 {
