@@ -317,6 +317,8 @@ struct WindowDriver {
         QWidget* target = QApplication::focusWidget();
         QTest::keyClick(target ? target : &window, Qt::Key(key), modifiers);
     }
+    // The current cell, where the table's cursor stands, as "row:col".
+    QString cursor() const { return QStringLiteral("%1:%2").arg(table().Row()).arg(table().Col()); }
     void select(int row, int col) const
     {
         table().setRow(row);

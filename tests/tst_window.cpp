@@ -159,6 +159,56 @@ private slots:
         QCOMPARE(d.text(2, MessageColumn), u"Time's Up, Check Horizon"_s);
     }
 
+    void cursorAfterCommands_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("cursor"); // row:col of the current cell afterwards, or the row
+        QTest::newRow("Start, faulty interval") << "0"
+                                                << "2:1";
+        QTest::newRow("Start, empty message") << ""
+                                              << "2:2";
+        QTest::newRow("Open...") << "mnuFileRecall"
+                                 << "3:2";
+        QTest::newRow("Save...") << "mnuFileSave"
+                                 << "2:2";
+        QTest::newRow("Default") << "mnuFileDefault"
+                                 << "2:2";
+        QTest::newRow("Speak") << "cmdSpeechSpeak"
+                               << "2:2";
+        QTest::newRow("Move Up") << "mnuTimerMoveUp"
+                                 << "1";
+        QTest::newRow("Insert") << "mnuTimerInsert"
+                                << "3";
+    }
+    // Where a command leaves the table's cursor, for the watchkeeper to see:
+    // on the faulty cell, on the last entry's message.
+    void cursorAfterCommands()
+    {
+        QFETCH(QString, command);
+        WindowDriver d;
+        const QString other = d.path(u"other.ini"_s);
+        writeFile(other, "[Interval]\nCount=3\n");
+        if (command.isEmpty() || command == u"0"_s) {
+            d.click(2, command.isEmpty() ? MessageColumn : ScheduleColumn);
+            QTRY_VERIFY(d.editor()->hasFocus());
+            d.editor()->setText(command);
+            d.click(1, OptionsColumn, Qt::RightButton); // the cursor elsewhere
+            d.ui().mnuTimer->hide();
+            QTest::mouseClick(d.ui().cmdStart, Qt::LeftButton);
+        } else if (command.startsWith(u"mnuTimer"_s)) {
+            d.pick(2, d.window.findChild<QAction*>(command));
+        } else if (auto* button = d.window.findChild<QPushButton*>(command)) {
+            d.ui().cmbSound->setCurrentIndex(2);
+            QTest::mouseClick(button, Qt::LeftButton);
+        } else {
+            answerDialog(other);
+            d.window.findChild<QAction*>(command)->trigger();
+            QTRY_VERIFY(!QApplication::activeModalWidget());
+        }
+        QFETCH(QString, cursor);
+        QCOMPARE(cursor.contains(u':') ? d.cursor() : d.cursor().section(u':', 0, 0), cursor);
+    }
+
     void menuItemsEnabled_data()
     {
         QTest::addColumn<QList<int>>("modeSoundRow");
