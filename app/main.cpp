@@ -107,7 +107,7 @@ int main(int argc, char* argv[])
         files.isEmpty() ? QString() : QFileInfo(files.first()).absoluteFilePath();
 
     vt::SystemClock clock;
-    vt::ToneBeeper beeper;
+    vt::ToneBeeper beeper([] { QApplication::beep(); });
     vt::QtSpeechProvider speech;
 #ifdef Q_OS_LINUX
     vt::LogindSleepInhibitor sleep;

@@ -113,7 +113,7 @@ int main(int argc, char* argv[])
     int lastRow = 0;
     bool inOrder = true;
     for (int i = 0; i < 50; ++i) { // every entry is due at midnight: row after row
-        fireTick(window.tick());
+        fireTick(window.run().tick());
         vt::frmMessage* message = window.messageWindow();
         if (!message || !message->isVisible())
             break;
@@ -126,12 +126,13 @@ int main(int argc, char* argv[])
     app.report("tick, alarm, Continue (x50)");
     QTest::mouseClick(ui.cmdStop, Qt::LeftButton);
     app.report("Stop");
-    ui.cmbMode->setCurrentIndex(vt::TimeMode);
-    ui.cmbMode->setCurrentIndex(vt::IntervalMode);
+    ui.cmbMode->setCurrentIndex(int(vt::TimerMode::Time));
+    ui.cmbMode->setCurrentIndex(int(vt::TimerMode::Interval));
     app.report("mode switch there and back");
-    vt::TableControl& table = *window.grdTimer(0);
-    QTest::mouseClick(table.viewport(), Qt::LeftButton, {},
-                      table.visualRect(table.model()->index(1, vt::MessageColumn)).center());
+    vt::AlarmTableView& table = *window.grdTimer(0);
+    QTest::mouseClick(
+        table.viewport(), Qt::LeftButton, {},
+        table.visualRect(table.alarmModel()->cellIndex(1, vt::MessageColumn)).center());
     QTest::keyClicks(ui.txtTimer, QStringLiteral("abc"));
     app.report("edit a cell");
     ui.mnuTimerInsert->trigger();

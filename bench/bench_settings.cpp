@@ -1,17 +1,10 @@
 // SPDX-License-Identifier: MIT
-// Load and save of a settings file with 1000 entries in each table, through
-// the real procedures and controls. Prints the median of several rounds.
-#include "core/alarmtable.h"
-#include "core/picture.h"
-#include "core/tablecontrol.h"
+// Load and save of a settings file with 1000 entries in each table, file to
+// values and back. Prints the median of several rounds.
 #include "settings/settings.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
+#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QPushButton>
-#include <QSlider>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -31,36 +24,19 @@ double medianMs(std::vector<qint64> ns)
 
 int main(int argc, char* argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-
-    vt::ImageList images{QIcon(), QIcon()};
-    vt::TableControl interval, time;
-    QCheckBox round;
-    QComboBox mode, sound, voices;
-    mode.addItems({QStringLiteral("Interval"), QStringLiteral("Time")});
-    sound.addItems({QStringLiteral("None"), QStringLiteral("Beep"), QStringLiteral("Speech")});
-    voices.addItems({QStringLiteral("A"), QStringLiteral("B")});
-    QSlider rate, volume;
-    rate.setRange(-10, 10);
-    volume.setRange(0, 100);
-    QPushButton speak;
-    const vt::SettingsControls c{
-        {&interval, &time}, &round, &mode, &sound, &voices, &rate, &volume, &speak};
-
-    for (vt::TableControl* table : {&interval, &time}) {
-        table->setImageList(&images);
-        table->setRows(1001);
+    QCoreApplication app(argc, argv);
+    vt::Settings settings;
+    for (vt::TimerMode mode : {vt::TimerMode::Interval, vt::TimerMode::Time}) {
+        vt::AlarmTable& table = settings.table(mode);
+        table.setRows(1001);
         for (int r = 1; r <= 1000; ++r) {
-            vt::FormatTableRow(*table, r);
-            vt::SetEntryEnabled(*table, r, vt::EnableColumn, r % 2);
-            table->setCol(vt::ScheduleColumn);
-            table->setText(table == &interval ? QString::number(r % 1440 + 1)
-                                              : QStringLiteral("07:30:00"));
-            table->setCol(vt::MessageColumn);
-            table->setText(QStringLiteral("Check item %1 of the watch list").arg(r));
-            table->setCellBackColor(65535);
-            table->setCellForeColor(255);
+            vt::FormatTableRow(table, r);
+            vt::SetEntryEnabled(table, r, r % 2);
+            table.cell(r, vt::ScheduleColumn).text = mode == vt::TimerMode::Interval
+                                                         ? QString::number(r % 1440 + 1)
+                                                         : QStringLiteral("07:30:00");
+            table.cell(r, vt::MessageColumn) = {
+                QStringLiteral("Check item %1 of the watch list").arg(r), 65535, 255};
         }
     }
 
@@ -71,15 +47,16 @@ int main(int argc, char* argv[])
     for (int round = 0; round < 7; ++round) {
         timer.start();
         QString error;
-        if (!vt::SettingsSave(c, path, {}, &error)) {
+        if (!vt::SettingsSave(settings, path, &error)) {
             std::fprintf(stderr, "save failed: %s\n", qPrintable(error));
             return 1;
         }
         saves.push_back(timer.nsecsElapsed());
         timer.start();
-        const vt::LoadOutcome outcome = vt::SettingsLoad(c, path);
+        vt::Settings loaded;
+        const vt::LoadOutcome outcome = vt::SettingsLoad(path, loaded);
         loads.push_back(timer.nsecsElapsed());
-        if (!outcome.problem.isEmpty() || interval.Rows() != 1001 || time.Rows() != 1001) {
+        if (!outcome.problem.isEmpty() || loaded.tables != settings.tables) {
             std::fprintf(stderr, "load went wrong: %s\n", qPrintable(outcome.problem));
             return 1;
         }

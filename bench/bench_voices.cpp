@@ -32,7 +32,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QTemporaryDir folder;
     vt::SystemClock clock;
-    vt::ToneBeeper beeper;
+    vt::ToneBeeper beeper({});
     vt::QtSpeechProvider speech(60000);
     vt::NullSleepInhibitor sleep;
 

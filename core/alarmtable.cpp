@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "core/alarmtable.h"
 
-#include "core/tablecontrol.h"
-#include "core/twips.h"
-
-#include <QFontMetrics>
+#include <utility>
 
 namespace vt
 {
@@ -12,135 +9,99 @@ namespace vt
 namespace
 {
 
-int templateWidthTwips(const TableControl& table, const QString& text)
+AlarmRow headerRow()
 {
-    return pixelsToTwips(QFontMetrics(table.font()).horizontalAdvance(text), table);
-}
-
-void setHeader(TableControl& table, int col, const QString& text)
-{
-    table.setRow(0);
-    table.setCol(col);
-    table.setText(text);
-    table.setCellAlignment(Qt::AlignCenter);
-}
-
-Picture enablePicture(const TableControl& table, bool enabled)
-{
-    const ImageList* images = table.imageList();
-    if (!images)
-        return {};
-    return enabled ? images->enabledImage() : images->disabledImage();
+    AlarmRow header;
+    for (AlarmCell& cell : header.cells)
+        cell.back = AlarmTable::BackColorFixed;
+    return header;
 }
 
 } // namespace
 
-void SetupTableColumns(int mode, TableControl& table)
+AlarmTable::AlarmTable() : m_rows{headerRow(), AlarmRow{}} {}
+
+void AlarmTable::setRows(int rows)
 {
-    if (mode == IntervalMode || mode == TimeMode) {
-        const bool interval = mode == IntervalMode;
-        setHeader(table, ScheduleColumn,
-                  interval ? QStringLiteral("Interval") : QStringLiteral("Time"));
-        table.setColWidth(ScheduleColumn,
-                          templateWidthTwips(table, interval ? QStringLiteral("-Interval-")
-                                                             : QStringLiteral("---Time---")));
-    }
-    // The enable and options columns have no header text; screen readers say
-    // what their tool tips say.
-    table.setRow(0);
-    table.setCol(EnableColumn);
-    table.setCellAccessibleText(QStringLiteral("Enable/Disable"));
-    table.setCol(OptionsColumn);
-    table.setCellAccessibleText(QStringLiteral("Additional Options"));
-    setHeader(table, MessageColumn, QStringLiteral("Message"));
-    table.setColWidth(EnableColumn, templateWidthTwips(table, QStringLiteral("-----")));
-    table.setColWidth(MessageColumn, templateWidthTwips(table, QString(34, QLatin1Char('X'))));
-    table.setColWidth(OptionsColumn, templateWidthTwips(table, QStringLiteral("-?-")));
+    m_rows.resize(std::max(rows, 1));
 }
 
-void FormatTableRow(TableControl& table, int row)
+void AlarmTable::removeRow(int r)
 {
-    const int cols = table.Cols();
-    for (int c = 0; c < cols; ++c) {
-        table.setRow(row);
-        table.setCol(c);
+    if (r >= 1 && r < Rows())
+        m_rows.removeAt(r);
+}
+
+void AlarmTable::moveRow(int from, int to)
+{
+    if (from >= 1 && from < Rows() && to >= 1 && to < Rows())
+        m_rows.move(from, to);
+}
+
+void SetupTableColumns(TimerMode mode, AlarmTable& table)
+{
+    AlarmCell& schedule = table.cell(0, ScheduleColumn);
+    schedule.text =
+        mode == TimerMode::Interval ? QStringLiteral("Interval") : QStringLiteral("Time");
+    schedule.centred = true;
+    AlarmCell& message = table.cell(0, MessageColumn);
+    message.text = QStringLiteral("Message");
+    message.centred = true;
+}
+
+void FormatTableRow(AlarmTable& table, int row)
+{
+    for (int c = 0; c < kColumns; ++c) {
+        AlarmCell& cell = table.cell(row, c);
         if (c == OptionsColumn) {
-            table.setText(QStringLiteral("?"));
-            table.setCellBackColor(table.BackColorFixed());
-            table.setCellFontBold(true);
-            table.setCellAlignment(Qt::AlignCenter);
-            table.setCellAccessibleText(TableControl::tr("Options"),
-                                        QStringLiteral("Click for Additional Options"));
+            cell.text = QStringLiteral("?");
+            cell.back = AlarmTable::BackColorFixed;
+            cell.bold = true;
+            cell.centred = true;
         } else {
-            table.setCellBackColor(table.BackColor());
-            // A new entry shows no picture and counts as disabled until clicked.
-            if (c == EnableColumn && table.CellPicture() == 0)
-                table.setCellEnableText(false);
+            cell.back = AlarmTable::BackColor;
         }
     }
 }
 
-void SetEntryEnabled(TableControl& table, int row, int column, bool enabled)
+void SetEntryEnabled(AlarmTable& table, int row, bool enabled)
 {
-    table.setRow(row);
-    table.setCol(column);
-    table.setCellPicture(enablePicture(table, enabled));
+    table.row(row).mark = enabled ? EnableMark::Enabled : EnableMark::Disabled;
 }
 
-bool IsEntryEnabled(TableControl& table, int row, int column)
+bool IsEntryEnabled(const AlarmTable& table, int row)
 {
-    table.setRow(row);
-    table.setCol(column);
-    const quintptr picture = table.CellPicture();
-    return picture != 0 && picture == enablePicture(table, true).handle;
+    return table.row(row).mark == EnableMark::Enabled;
 }
 
-void CopyRow(TableControl& table, int source, int target)
+void CopyRow(AlarmTable& table, int source, int target)
 {
-    const int cols = table.Cols();
-    for (int c = 0; c < cols; ++c) {
-        table.setRow(source);
-        table.setCol(c);
-        const QString text = table.Text();
-        const ColorValue back = table.CellBackColor();
-        const ColorValue fore = table.CellForeColor();
-        table.setRow(target);
-        table.setText(text);
-        table.setCellBackColor(back);
-        table.setCellForeColor(fore);
+    for (int c = 0; c < kColumns; ++c) {
+        const AlarmCell from = table.cell(source, c);
+        AlarmCell& to = table.cell(target, c);
+        to.text = from.text;
+        to.back = from.back;
+        to.fore = from.fore;
     }
-    SetEntryEnabled(table, target, EnableColumn, IsEntryEnabled(table, source, EnableColumn));
+    SetEntryEnabled(table, target, IsEntryEnabled(table, source));
 }
 
-void SwapRows(TableControl& table, int a, int b)
+// Through a scratch row appended for the exchange, as the entries' cells are
+// copied one by one.
+void SwapRows(AlarmTable& table, int a, int b)
 {
-    table.setRedraw(false);
     table.setRows(table.Rows() + 1);
     const int scratch = table.Rows() - 1;
     CopyRow(table, a, scratch);
     CopyRow(table, b, a);
     CopyRow(table, scratch, b);
     table.setRows(table.Rows() - 1);
-    table.setRedraw(true);
-    table.setRow(b);
 }
 
-QString ScheduleText(TableControl& table, int row)
+AlarmEntry ReadEntry(const AlarmTable& table, int row)
 {
-    table.setRow(row);
-    table.setCol(ScheduleColumn);
-    return table.Text();
-}
-
-AlarmEntry ReadEntry(TableControl& table, int row)
-{
-    AlarmEntry entry;
-    entry.schedule = ScheduleText(table, row);
-    table.setCol(MessageColumn);
-    entry.message = table.Text();
-    entry.backColor = table.CellBackColor();
-    entry.foreColor = table.CellForeColor();
-    return entry;
+    const AlarmCell& message = table.cell(row, MessageColumn);
+    return {table.text(row, ScheduleColumn), message.text, message.back, message.fore};
 }
 
 } // namespace vt

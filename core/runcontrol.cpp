@@ -5,10 +5,6 @@
 #include "core/cellvalues.h"
 #include "core/clock.h"
 #include "core/localtime.h"
-#include "core/tablecontrol.h"
-
-#include <QPushButton>
-#include <QWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -24,30 +20,6 @@ namespace
 constexpr qint64 kDay = 86400;
 constexpr qint64 kNever = std::numeric_limits<qint64>::max();
 
-// The interval of an entry in seconds, or nothing when it cannot be used.
-std::optional<double> intervalSeconds(TableControl& table, int row)
-{
-    const std::optional<double> minutes = readNumber(ScheduleText(table, row));
-    if (!minutes || *minutes <= 0)
-        return std::nullopt;
-    return *minutes * 60.0;
-}
-
-void setEnabled(QWidget* control, bool enabled)
-{
-    if (control)
-        control->setEnabled(enabled);
-}
-
-void setBold(QPushButton* button, bool bold)
-{
-    if (!button)
-        return;
-    QFont f = button->font();
-    f.setBold(bold);
-    button->setFont(f);
-}
-
 qint64 floorDiv(qint64 a, qint64 b)
 {
     return a >= 0 ? a / b : (a - b + 1) / b;
@@ -55,16 +27,24 @@ qint64 floorDiv(qint64 a, qint64 b)
 
 } // namespace
 
-RunControl::RunControl(RunHost& host, const Clock& clock) : m_host(host), m_clock(clock) {}
-
-TableControl* RunControl::currentTable()
+RunControl::RunControl(const Clock& clock, QObject* parent) : QObject(parent), m_clock(clock)
 {
-    return m_host.timerTable(m_host.timerMode());
+    tmrTimer.setInterval(1000);
+    connect(&tmrTimer, &QTimer::timeout, this, &RunControl::CheckDueAlarms);
 }
 
-int RunControl::servedRows(const TableControl& table) const
+int RunControl::servedRows() const
 {
-    return std::min(table.Rows(), int(m_due.size()));
+    return std::min(m_table.Rows(), int(m_due.size()));
+}
+
+// The interval of an entry in seconds, or nothing when it cannot be used.
+std::optional<double> RunControl::intervalSeconds(int row) const
+{
+    const std::optional<double> minutes = readNumber(m_table.text(row, ScheduleColumn));
+    if (!minutes || *minutes <= 0)
+        return std::nullopt;
+    return *minutes * 60.0;
 }
 
 qint64 RunControl::dueInstant(int row) const
@@ -85,51 +65,58 @@ DateValue RunControl::NextDue() const
     return m_nextDue == kNever ? 0.0 : m_clock.toLocal(m_nextDue);
 }
 
+QString RunControl::timerText() const
+{
+    return QStringLiteral("Timer ") + formatHourMinute(NextDue());
+}
+
 bool RunControl::FiredFlag(int row) const
 {
     return row >= 0 && row < int(m_fired.size()) && m_fired[row];
 }
 
-void RunControl::StartRun()
+void RunControl::setPhase(RunPhase phase)
 {
-    TableControl* table = currentTable();
-    if (!table)
-        return;
-    const int mode = m_host.timerMode();
-    if (!ValidateTable(*table, mode, m_host))
-        return;
-
-    m_host.setCaption(QStringLiteral("Vigiltide"));
-    m_host.minimizeWindow();
-    m_host.setStateText(QStringLiteral("Running"));
-    m_host.setStatusText(QString());
-
-    m_wallMinusMonotonicMs = m_clock.epochMs() - m_clock.monotonicMs();
-    computeFirstDueTimes(*table, mode, m_clock.nowSeconds());
-
-    m_active = true;
-    ++m_runId;
-    m_shown.reset();
-    SetRunControls(true);
-    TimerNext(-1);
+    m_phase = phase;
+    if (phase != RunPhase::Showing)
+        m_alarm.reset();
+    // Ticks come exactly while the run waits for the next entry: none while
+    // an alarm is shown, so no second alarm comes over it.
+    if (phase != RunPhase::Armed)
+        tmrTimer.stop();
 }
 
-void RunControl::computeFirstDueTimes(TableControl& table, int mode, qint64 now)
+std::optional<TableFault> RunControl::StartRun(const AlarmTable& table, TimerMode mode, bool round)
 {
-    const int rows = table.Rows();
+    if (std::optional<TableFault> fault = FirstTableFault(table, mode))
+        return fault;
+    m_table = table;
+    m_mode = mode;
+    m_round = round;
+    ++m_runId;
+    m_wallMinusMonotonicMs = m_clock.epochMs() - m_clock.monotonicMs();
+    computeFirstDueTimes(m_clock.nowSeconds());
+    setPhase(RunPhase::Armed);
+    TimerNext(-1);
+    return std::nullopt;
+}
+
+void RunControl::computeFirstDueTimes(qint64 now)
+{
+    const int rows = m_table.Rows();
     // The run state follows the table's size, however many entries it has.
     m_due.assign(std::max(rows, 1), kNever);
     m_fired.assign(std::max(rows, 1), false);
     const QTimeZone zone = m_clock.timeZone();
 
     for (int r = 1; r < rows; ++r) {
-        if (!IsEntryEnabled(table, r, EnableColumn))
+        if (!IsEntryEnabled(m_table, r))
             continue;
-        if (mode == IntervalMode) {
-            const std::optional<double> step = intervalSeconds(table, r);
+        if (m_mode == TimerMode::Interval) {
+            const std::optional<double> step = intervalSeconds(r);
             if (!step)
                 continue;
-            if (m_host.intervalRound()) {
+            if (m_round) {
                 // Due now: the arming moves it on to the next slot of the
                 // local clock.
                 m_due[r] = now;
@@ -140,8 +127,8 @@ void RunControl::computeFirstDueTimes(TableControl& table, int mode, qint64 now)
                 const qint64 minuteStart = now - (local - floorDiv(local, 60) * 60);
                 m_due[r] = std::llround(double(minuteStart) + *step);
             }
-        } else if (mode == TimeMode) {
-            const std::optional<int> timeOfDay = readTimeOfDay(ScheduleText(table, r));
+        } else {
+            const std::optional<int> timeOfDay = readTimeOfDay(m_table.text(r, ScheduleColumn));
             if (!timeOfDay) {
                 m_fired[r] = true; // nothing to wait for
                 continue;
@@ -152,37 +139,17 @@ void RunControl::computeFirstDueTimes(TableControl& table, int mode, qint64 now)
     }
 }
 
-void RunControl::SetRunControls(bool running)
-{
-    const RunControls c = m_host.runControls();
-    setEnabled(c.cmbMode, !running);
-    setEnabled(c.chkIntervalRound, !running);
-    setEnabled(c.cmdStart, !running);
-    setBold(c.cmdStart, !running);
-    setEnabled(c.cmdStop, running);
-    setBold(c.cmdStop, running);
-    setEnabled(c.grdTimer[0], !running);
-    setEnabled(c.grdTimer[1], !running);
-    setEnabled(c.cmbSound, !running);
-    setEnabled(c.cmbSpeechEngine, !running);
-    setEnabled(c.cmdSpeechSpeak, !running);
-    setEnabled(c.sldSpeechRate, !running);
-    setEnabled(c.sldSpeechVolume, !running);
-    m_host.setTickEnabled(running);
-}
-
-bool RunControl::advanceEntry(TableControl& table, int mode, int row, int iMessageId, qint64 now)
+bool RunControl::advanceEntry(int row, int iMessageId, qint64 now)
 {
     qint64& due = m_due[row];
     bool pending = false;
-    const QTimeZone zone = m_clock.timeZone();
-    if (mode == IntervalMode) {
-        const std::optional<double> step = intervalSeconds(table, row);
+    if (m_mode == TimerMode::Interval) {
+        const std::optional<double> step = intervalSeconds(row);
         if (step && (iMessageId == -1 || iMessageId == row) && due <= now) {
-            if (m_host.intervalRound()) {
+            if (m_round) {
                 // The next slot as the local clock shows it: after a change of
                 // the clock the entry stays on the local hour.
-                due = nextLocalSlot(zone, now, *step);
+                due = nextLocalSlot(m_clock.timeZone(), now, *step);
             } else {
                 // Slots missed while the alarm was open are skipped, not made up.
                 double next = double(due) + (std::floor(double(now - due) / *step) + 1) * *step;
@@ -192,7 +159,7 @@ bool RunControl::advanceEntry(TableControl& table, int mode, int row, int iMessa
             }
         }
         pending = step.has_value();
-    } else if (mode == TimeMode) {
+    } else {
         // Only the answered entry has been seen; every other one that fell
         // due meanwhile (a late answer, a sleep) keeps its due time, so the
         // ticks show it next. Each entry shows once per run.
@@ -208,7 +175,7 @@ bool RunControl::advanceEntry(TableControl& table, int mode, int row, int iMessa
     return pending;
 }
 
-bool RunControl::followClockCorrection(TableControl& table, int mode, qint64 now)
+bool RunControl::followClockCorrection(qint64 now)
 {
     const qint64 wallMinusMonotonic = m_clock.epochMs() - m_clock.monotonicMs();
     const qint64 moved = wallMinusMonotonic - m_wallMinusMonotonicMs;
@@ -218,21 +185,21 @@ bool RunControl::followClockCorrection(TableControl& table, int mode, qint64 now
     if (moved > -kCorrectionToleranceMs)
         return false;
     const qint64 back = -((-moved + 500) / 1000);
-    const bool round = m_host.intervalRound();
-    const int rows = servedRows(table);
+    const int rows = servedRows();
     for (int r = 1; r < rows; ++r) {
-        if (m_due[r] == kNever || !IsEntryEnabled(table, r, EnableColumn))
+        if (m_due[r] == kNever || !IsEntryEnabled(m_table, r))
             continue;
         // Before the clock moved, the entry was due at the instant it now reads.
         const bool wasDue = m_due[r] <= now - back;
-        const std::optional<double> step = intervalSeconds(table, r);
-        if (mode == IntervalMode && !round && step) {
+        const std::optional<double> step =
+            m_mode == TimerMode::Interval ? intervalSeconds(r) : std::nullopt;
+        if (step && !m_round) {
             // A series of real time moves back with the clock, due or not.
             m_due[r] += back;
         } else if (wasDue) {
             // Due already, and waiting for the alarm open now: it still shows, once.
             m_due[r] = std::min(m_due[r], now);
-        } else if (mode == IntervalMode && step) {
+        } else if (step) {
             // A series on the slots of the local clock takes the next slot the
             // clock now shows.
             m_due[r] = nextLocalSlot(m_clock.timeZone(), now, *step);
@@ -244,57 +211,46 @@ bool RunControl::followClockCorrection(TableControl& table, int mode, qint64 now
 void RunControl::TimerNext(int iMessageId)
 {
     // An answer to an alarm of a run that has been stopped meanwhile.
-    if (!m_active)
+    if (!isRunActive())
         return;
-    TableControl* table = currentTable();
-    if (!table)
-        return;
-    const int mode = m_host.timerMode();
     const qint64 now = m_clock.nowSeconds();
     // Arming follows an answer (or Start): no alarm is shown any more.
-    m_shown.reset();
-    followClockCorrection(*table, mode, now);
+    setPhase(RunPhase::Armed);
+    followClockCorrection(now);
 
     bool nothingPending = true;
     m_nextDue = now + kDay;
-    const int rows = servedRows(*table);
+    const int rows = servedRows();
     for (int r = 1; r < rows; ++r) {
-        if (IsEntryEnabled(*table, r, EnableColumn) &&
-            advanceEntry(*table, mode, r, iMessageId, now))
+        if (IsEntryEnabled(m_table, r) && advanceEntry(r, iMessageId, now))
             nothingPending = false;
     }
-
     if (nothingPending) {
-        TimerStop();
-        m_host.setStateText(QStringLiteral("Done"));
+        setPhase(RunPhase::Done);
+        emit stateChanged();
         return;
     }
     // A full second from now to the next tick.
-    m_host.setTickEnabled(false);
-    m_host.setTickEnabled(true);
-    const QString timer = QStringLiteral("Timer ") + formatHourMinute(NextDue());
-    m_host.setCaption(timer);
-    m_host.setStatusText(timer);
-    m_host.keepAwake(QStringLiteral("Vigiltide alarm due at ") + formatHourMinute(NextDue()));
+    tmrTimer.stop();
+    tmrTimer.start();
+    emit stateChanged();
 }
 
-// After the clock was set back: the earliest due time again, and its caption.
-void RunControl::showNextDue(TableControl& table)
+// After the clock was set back: the earliest due time again.
+void RunControl::showNextDue()
 {
     const qint64 now = m_clock.nowSeconds();
     m_nextDue = now + kDay;
-    const int rows = servedRows(table);
+    const int rows = servedRows();
     for (int r = 1; r < rows; ++r)
-        if (m_due[r] < m_nextDue && !m_fired[r] && IsEntryEnabled(table, r, EnableColumn))
+        if (m_due[r] < m_nextDue && !m_fired[r] && IsEntryEnabled(m_table, r))
             m_nextDue = m_due[r];
-    const QString timer = QStringLiteral("Timer ") + formatHourMinute(NextDue());
-    m_host.setCaption(timer);
-    m_host.setStatusText(timer);
+    emit stateChanged();
 }
 
 bool RunControl::isAnswerToShownAlarm(const AlarmId& alarm) const
 {
-    return m_active && m_shown && *m_shown == alarm;
+    return m_phase == RunPhase::Showing && m_alarm && m_alarm->id == alarm;
 }
 
 void RunControl::answerContinue(const AlarmId& alarm)
@@ -309,46 +265,35 @@ void RunControl::answerStop(const AlarmId& alarm)
         TimerStop();
 }
 
+// Stopped from anywhere, the run takes its alarm away with it.
 void RunControl::TimerStop()
 {
-    m_active = false;
-    // Stopped from anywhere, the run takes its alarm away with it.
-    if (std::exchange(m_shown, std::nullopt))
-        m_host.closeMessage();
-    m_host.allowSleep();
-    SetRunControls(false);
-    m_host.setCaption(QStringLiteral("Vigiltide"));
-    m_host.restoreWindow();
-    m_host.setStateText(QStringLiteral("Stopped"));
-    m_host.setStatusText(QString());
-    m_host.runEnded();
+    setPhase(RunPhase::Stopped);
+    emit stateChanged();
 }
 
 void RunControl::CheckDueAlarms()
 {
-    if (!m_active)
-        return;
-    TableControl* table = currentTable();
-    if (!table)
+    if (m_phase != RunPhase::Armed)
         return;
     const qint64 now = m_clock.nowSeconds();
-    if (followClockCorrection(*table, m_host.timerMode(), now))
-        showNextDue(*table);
-    const int row = dueRow(*table, m_host.timerMode(), now);
+    if (followClockCorrection(now))
+        showNextDue();
+    const int row = dueRow(now);
     if (row > 0)
-        fire(*table, row);
+        fire(row);
 }
 
-int RunControl::dueRow(TableControl& table, int mode, qint64 now) const
+int RunControl::dueRow(qint64 now) const
 {
     // Due Interval entries fire in row order; Time entries that fell due
     // together (a late answer, a sleep) in the order they fell due.
     int chosen = -1;
-    const int rows = servedRows(table);
+    const int rows = servedRows();
     for (int r = 1; r < rows; ++r) {
-        if (now < m_due[r] || m_fired[r] || !IsEntryEnabled(table, r, EnableColumn))
+        if (now < m_due[r] || m_fired[r] || !IsEntryEnabled(m_table, r))
             continue;
-        if (mode != TimeMode)
+        if (m_mode != TimerMode::Time)
             return r;
         if (chosen < 0 || m_due[r] < m_due[chosen])
             chosen = r;
@@ -356,23 +301,16 @@ int RunControl::dueRow(TableControl& table, int mode, qint64 now) const
     return chosen;
 }
 
-void RunControl::fire(TableControl& table, int row)
+void RunControl::fire(int row)
 {
-    // No second alarm while this one is shown: the tick waits for the answer.
-    m_host.setTickEnabled(false);
     const DateValue due = DueTime(row);
     const QString time =
-        m_host.timerMode() == TimeMode ? formatHourMinuteSecond(due) : formatHourMinute(due);
-    m_host.setMessageCaption(QStringLiteral("Vigiltide - ") + time);
-    const AlarmEntry entry = ReadEntry(table, row);
-    m_shown = AlarmId{m_runId, row};
-    m_host.showMessage(*m_shown, entry.message, entry.backColor, entry.foreColor);
-}
-
-void RunControl::ModeChanged()
-{
-    m_host.setStatusText(QString());
-    m_host.ArrangeWindow();
+        m_mode == TimerMode::Time ? formatHourMinuteSecond(due) : formatHourMinute(due);
+    const AlarmEntry entry = ReadEntry(m_table, row);
+    m_alarm = Alarm{AlarmId{m_runId, row}, QStringLiteral("Vigiltide - ") + time, entry.message,
+                    entry.backColor, entry.foreColor};
+    setPhase(RunPhase::Showing);
+    emit stateChanged();
 }
 
 } // namespace vt

@@ -3,7 +3,8 @@
 
 #include "core/alarmtable.h"
 #include "core/cellvalues.h"
-#include "core/tablecontrol.h"
+
+#include <QRegularExpression>
 
 namespace vt
 {
@@ -34,16 +35,24 @@ bool hasStrictTimeForm(const QString& text)
            inRange(timePart(text, 4), 0, 59) && inRange(timePart(text, 7), 0, 59);
 }
 
-std::optional<QString> scheduleFault(const QString& text, int mode)
+// "09:30" is what a watchkeeper types for half past nine: hh:mm stands for
+// hh:mm:00, and is held to the same rule.
+QString withSeconds(const QString& text)
 {
-    if (mode == IntervalMode) {
+    static const QRegularExpression hourMinute(QStringLiteral("^\\d\\d:\\d\\d$"));
+    return hourMinute.match(text).hasMatch() ? text + QStringLiteral(":00") : text;
+}
+
+std::optional<QString> scheduleFault(const QString& text, TimerMode mode)
+{
+    if (mode == TimerMode::Interval) {
         if (!inRange(readWholeNumber(text), 1, 1440))
             return QStringLiteral("Interval Error, ") + text;
-    } else if (mode == TimeMode) {
+    } else if (mode == TimerMode::Time) {
         const bool looksLikeTime = isColonAt(text, 3) || isColonAt(text, 6);
         // Loose forms such as 7:30:00 pass when they read as a time of day; a
         // text the run could not read (empty, a word) is caught here too.
-        if ((!hasStrictTimeForm(text) && looksLikeTime) || !readTimeOfDay(text))
+        if ((!hasStrictTimeForm(withSeconds(text)) && looksLikeTime) || !readTimeOfDay(text))
             return QStringLiteral("Time Error, ") + text;
     }
     return std::nullopt;
@@ -51,27 +60,26 @@ std::optional<QString> scheduleFault(const QString& text, int mode)
 
 } // namespace
 
-std::optional<QString> FirstTableFault(TableControl& table, int mode)
+std::optional<TableFault> FirstTableFault(const AlarmTable& table, TimerMode mode)
 {
     const int rows = table.Rows();
     for (int r = 1; r < rows; ++r) {
-        if (!IsEntryEnabled(table, r, EnableColumn))
+        if (!IsEntryEnabled(table, r))
             continue;
-        if (auto fault = scheduleFault(ScheduleText(table, r), mode))
-            return fault;
-        table.setCol(MessageColumn);
-        if (table.Text().isEmpty())
-            return QStringLiteral("Message Error, Field is Empty");
+        if (auto fault = scheduleFault(table.text(r, ScheduleColumn), mode))
+            return TableFault{*fault, r, ScheduleColumn};
+        if (table.text(r, MessageColumn).isEmpty())
+            return TableFault{QStringLiteral("Message Error, Field is Empty"), r, MessageColumn};
     }
     return std::nullopt;
 }
 
-bool ValidateTable(TableControl& table, int mode, StatusReporter& reporter)
+bool ValidateTable(const AlarmTable& table, TimerMode mode, StatusReporter& reporter)
 {
-    const std::optional<QString> fault = FirstTableFault(table, mode);
+    const std::optional<TableFault> fault = FirstTableFault(table, mode);
     if (!fault)
         return true;
-    reporter.setStatusText(*fault);
+    reporter.setStatusText(fault->text);
     reporter.beep();
     return false;
 }

@@ -2,6 +2,8 @@
 // Checking the enabled entries of a table before a run starts on them.
 #pragma once
 
+#include "core/modes.h"
+
 #include <QString>
 
 #include <optional>
@@ -9,9 +11,9 @@
 namespace vt
 {
 
-class TableControl;
+class AlarmTable;
 
-// Where validation reports its first fault: one line of status text and a beep.
+// Where failures and notices go: one line of status text and a beep.
 class StatusReporter
 {
 public:
@@ -20,13 +22,17 @@ public:
     virtual void beep() = 0;
 };
 
-// The message for the first fault among the enabled entries, rows in order,
-// or nothing when every enabled entry is valid. Leaves the table's current
-// cell on the last cell examined (on a fault, the faulty cell).
-std::optional<QString> FirstTableFault(TableControl& table, int mode);
+// The first fault among the enabled entries, rows in order: its message and
+// the cell that holds it.
+struct TableFault {
+    QString text;
+    int row = 0;
+    int col = 0;
+};
+std::optional<TableFault> FirstTableFault(const AlarmTable& table, TimerMode mode);
 
 // True when every enabled entry is valid; otherwise reports the first fault
 // and gives false.
-bool ValidateTable(TableControl& table, int mode, StatusReporter& reporter);
+bool ValidateTable(const AlarmTable& table, TimerMode mode, StatusReporter& reporter);
 
 } // namespace vt

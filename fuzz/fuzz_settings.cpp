@@ -1,73 +1,71 @@
 // SPDX-License-Identifier: MIT
-// Fuzz target for loading and saving a settings file with the real controls.
-#include "core/alarmtable.h"
-#include "core/tablecontrol.h"
+// Fuzz target for loading a settings file into values and saving them again.
 #include "settings/profilefile.h"
 #include "settings/settings.h"
 
-#include <QtWidgets>
+#include <QTemporaryDir>
 
 #define CHECK(ok) ((ok) ? void() : qFatal("fuzz_settings: %s is false (line %d)", #ok, __LINE__))
 
-static vt::SettingsControls c; // the main window's controls as far as the settings reach
-static vt::LoadOutcome outcome;
-
-// The controls once a file is loaded over the defaults, texts as reloads give them back.
-static QStringList load(const QString& path)
+namespace
 {
-    vt::SettingsDefault(c);
-    outcome = vt::SettingsLoad(c, path);
-    QStringList s{QString::asprintf("%d %d %d %d %d %d", c.cmbMode->currentIndex(),
-                                    c.cmbSound->currentIndex(), c.cmbSpeechEngine->currentIndex(),
-                                    int(c.chkIntervalRound->checkState()), c.sldSpeechRate->value(),
-                                    c.sldSpeechVolume->value())};
-    for (vt::TableControl* t : c.grdTimer)
-        for (int r = 1; r < t->Rows(); ++r) {
-            const vt::AlarmEntry e = vt::ReadEntry(*t, r);
-            s << QString::asprintf("%d %d %d", int(vt::IsEntryEnabled(*t, r, vt::EnableColumn)),
-                                   e.foreColor, e.backColor);
-            for (QString text : {e.schedule, e.message}) {
-                vt::ProfileFile file;
-                for (QString was; was != text; text = *file.value(u"s", u"k"))
-                    file.setValue("s", "k", was = text);
-                s << text;
-            }
+
+vt::LoadOutcome outcome;
+
+// A text as reloads give it back: the file trims blanks and one pair of quotes.
+QString asReloaded(QString text)
+{
+    vt::ProfileFile file;
+    for (QString was; was != text; text = *file.value(u"s", u"k"))
+        file.setValue("s", "k", was = text);
+    return text;
+}
+
+// The values once a file is loaded over the defaults, texts as reloads give them back
+// (and an entry without a mark as the disabled one it is saved as).
+vt::Settings load(const QString& path)
+{
+    vt::Settings s;
+    vt::SettingsDefault(s);
+    outcome = vt::SettingsLoad(path, s);
+    // The sliders keep a position whatever the file says, and it is saved.
+    s.speech = outcome.speech;
+    s.speech.rate = s.speech.rate.value_or(0);
+    s.speech.volume = s.speech.volume.value_or(100);
+    for (vt::AlarmTable& table : s.tables)
+        for (int r = 1; r < table.Rows(); ++r) {
+            vt::SetEntryEnabled(table, r, vt::IsEntryEnabled(table, r));
+            for (int c : {vt::ScheduleColumn, vt::MessageColumn})
+                table.cell(r, c).text = asReloaded(table.text(r, c));
         }
     return s;
 }
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+bool same(const vt::Settings& a, const vt::Settings& b)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QApplication(*argc, *argv); // lives as long as the process, as the controls do
-    c.grdTimer = {new vt::TableControl, new vt::TableControl};
-    c = {c.grdTimer,    new QCheckBox, new QComboBox, new QComboBox,
-         new QComboBox, new QSlider,   new QSlider,   new QPushButton};
-    for (vt::TableControl* table : c.grdTimer)
-        table->setImageList(new vt::ImageList(QIcon(), QIcon()));
-    c.cmbMode->addItems({"Interval", "Time"});
-    c.cmbSound->addItems({"None", "Beep", "Speech"});
-    c.cmbSpeechEngine->addItems({"Voice A", "Voice B"});
-    return 0;
+    return a.tables == b.tables && a.round == b.round && a.mode == b.mode && a.sound == b.sound &&
+           a.speech.rate == b.speech.rate && a.speech.volume == b.speech.volume &&
+           a.speech.engine.value_or(-1) == b.speech.engine.value_or(-1) &&
+           a.speech.voice.value_or(QString()) == b.speech.voice.value_or(QString());
 }
 
-// Saved anew and over itself, a file loads back into the same state; only NUL is refused.
+} // namespace
+
+// Saved anew and over itself, a file loads back into the same values; only NUL is refused.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static QTemporaryDir dir;
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     QFile::remove(dir.filePath("Saved.Ini"));
     vt::ProfileFile::fromBytes(bytes).save(dir.filePath("Vigiltide.Ini"), nullptr);
-    QStringList saved = load(dir.filePath("Vigiltide.Ini"));
+    vt::Settings saved = load(dir.filePath("Vigiltide.Ini"));
     CHECK(outcome.unreadable == bytes.contains('\0'));
     for (const QString& path : {dir.filePath("Saved.Ini"), dir.filePath("Vigiltide.Ini")}) {
         if (outcome.unreadable)
             return 0;
-        CHECK(vt::SettingsSave(c, path, {}, nullptr));
-        const QStringList loaded = load(path);
-        for (qsizetype i = 0; i < saved.size(); ++i)
-            CHECK(outcome.problem.isEmpty() && loaded.size() == saved.size() &&
-                  (saved[i].isEmpty() || saved[i] == loaded[i]));
+        CHECK(vt::SettingsSave(saved, path, nullptr));
+        const vt::Settings loaded = load(path);
+        CHECK(outcome.problem.isEmpty() && same(saved, loaded));
         saved = loaded;
     }
     return 0;

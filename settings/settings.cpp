@@ -1,17 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "settings/settings.h"
 
-#include "core/alarmtable.h"
-#include "core/tablecontrol.h"
 #include "settings/profilefile.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QPushButton>
-#include <QSlider>
 #include <QStandardPaths>
 
 #include <limits>
@@ -26,9 +20,9 @@ const QString kInterval = QStringLiteral("Interval");
 const QString kTime = QStringLiteral("Time");
 const QString kTimer = QStringLiteral("Timer");
 
-QString scheduleSuffix(int mode)
+QString scheduleSuffix(TimerMode mode)
 {
-    return mode == IntervalMode ? QStringLiteral(" Interval") : QStringLiteral(" Time");
+    return mode == TimerMode::Interval ? QStringLiteral(" Interval") : QStringLiteral(" Time");
 }
 
 QString entryKey(int n, const QString& suffix)
@@ -113,44 +107,47 @@ private:
 constexpr qint64 kInt32Min = std::numeric_limits<qint32>::min();
 constexpr qint64 kInt32Max = std::numeric_limits<qint32>::max();
 
-void loadTable(Reader& in, TableControl& table, int mode)
+const QString& sectionOf(TimerMode mode)
 {
-    const QString& section = mode == IntervalMode ? kInterval : kTime;
+    return mode == TimerMode::Interval ? kInterval : kTime;
+}
+
+void loadTable(Reader& in, AlarmTable& table, TimerMode mode)
+{
+    const QString& section = sectionOf(mode);
     if (const auto count = in.integer(section, QStringLiteral("Count"), 0, kMaxEntries))
         table.setRows(int(*count) + 1);
     const int rows = table.Rows();
     for (int n = 1; n < rows; ++n) {
         FormatTableRow(table, n);
-        table.setRow(n);
-        table.setCol(EnableColumn);
         if (const auto enabled = in.truth(section, entryKey(n, QStringLiteral(" Enabled"))))
-            SetEntryEnabled(table, n, EnableColumn, *enabled);
-        table.setCol(ScheduleColumn);
+            SetEntryEnabled(table, n, *enabled);
         if (const auto schedule = in.text(section, entryKey(n, scheduleSuffix(mode))))
-            table.setText(*schedule);
-        table.setCol(MessageColumn);
-        if (const auto message = in.text(section, entryKey(n, QStringLiteral(" Message Text"))))
-            table.setText(*message);
+            table.cell(n, ScheduleColumn).text = *schedule;
+        AlarmCell& message = table.cell(n, MessageColumn);
+        if (const auto text = in.text(section, entryKey(n, QStringLiteral(" Message Text"))))
+            message.text = *text;
         if (const auto fore = in.integer(
                 section, entryKey(n, QStringLiteral(" Message Fore Color")), kInt32Min, kInt32Max))
-            table.setCellForeColor(ColorValue(*fore));
+            message.fore = ColorValue(*fore);
         if (const auto back = in.integer(
                 section, entryKey(n, QStringLiteral(" Message Back Color")), kInt32Min, kInt32Max))
-            table.setCellBackColor(ColorValue(*back));
+            message.back = ColorValue(*back);
     }
 }
 
-void selectIndex(Reader& in, QComboBox* box, const QString& key)
+template <typename Enum>
+void readChoice(Reader& in, const QString& section, const QString& key, int last, Enum& into)
 {
-    if (const auto index = in.integer(kTimer, key, 0, box->count() - 1))
-        box->setCurrentIndex(int(*index));
+    if (const auto index = in.integer(section, key, 0, last))
+        into = Enum(*index);
 }
 
 SpeechSettings readSpeech(Reader& in)
 {
     SpeechSettings speech;
-    // A voice index beyond the listed voices is left for ApplySpeechSettings
-    // to ignore; below -1 it cannot be right.
+    // A voice index beyond the listed voices is ignored where it is applied;
+    // below -1 it cannot be right.
     if (const auto engine = in.integer(kTimer, QStringLiteral("Speech Engine"), -1, kInt32Max))
         speech.engine = int(*engine);
     if (const auto rate = in.integer(kTimer, QStringLiteral("Speech Rate"), -10, 10))
@@ -161,31 +158,14 @@ SpeechSettings readSpeech(Reader& in)
     return speech;
 }
 
-bool voicesListed(const SettingsControls& c)
+void saveTable(ProfileFile& out, const AlarmTable& table, TimerMode mode)
 {
-    return c.cmbSpeechEngine->count() > 0;
-}
-
-void applyRound(Reader& in, QCheckBox* box)
-{
-    const auto round = in.integer(kInterval, QStringLiteral("Round"), 0, 2);
-    if (!round)
-        return;
-    // 2 is the greyed state of the check box: not ticked for a run.
-    box->setTristate(*round == 2);
-    box->setCheckState(*round == 2 ? Qt::PartiallyChecked
-                                   : (*round == 1 ? Qt::Checked : Qt::Unchecked));
-}
-
-void saveTable(ProfileFile& out, TableControl& table, int mode)
-{
-    const QString& section = mode == IntervalMode ? kInterval : kTime;
-    const int count = table.Rows() - 1;
+    const QString& section = sectionOf(mode);
+    const int count = table.entries();
     out.setValue(section, QStringLiteral("Count"), QString::number(count));
     for (int n = 1; n <= count; ++n) {
-        const bool enabled = IsEntryEnabled(table, n, EnableColumn);
         out.setValue(section, entryKey(n, QStringLiteral(" Enabled")),
-                     enabled ? QStringLiteral("True") : QStringLiteral("False"));
+                     IsEntryEnabled(table, n) ? QStringLiteral("True") : QStringLiteral("False"));
         const AlarmEntry entry = ReadEntry(table, n);
         out.setValue(section, entryKey(n, scheduleSuffix(mode)), entry.schedule);
         out.setValue(section, entryKey(n, QStringLiteral(" Message Text")), entry.message);
@@ -196,13 +176,11 @@ void saveTable(ProfileFile& out, TableControl& table, int mode)
     }
 }
 
-void setEntry(TableControl& table, int row, const QString& schedule, const QString& message)
+void setEntry(AlarmTable& table, int row, const QString& schedule, const QString& message)
 {
-    SetEntryEnabled(table, row, EnableColumn, true);
-    table.setCol(ScheduleColumn);
-    table.setText(schedule);
-    table.setCol(MessageColumn);
-    table.setText(message);
+    SetEntryEnabled(table, row, true);
+    table.cell(row, ScheduleColumn).text = schedule;
+    table.cell(row, MessageColumn).text = message;
 }
 
 } // namespace
@@ -219,7 +197,7 @@ void SpeechSettings::merge(const SpeechSettings& newer)
         volume = newer.volume;
 }
 
-LoadOutcome SettingsLoad(const SettingsControls& c, const QString& path)
+LoadOutcome SettingsLoad(const QString& path, Settings& settings)
 {
     LoadOutcome outcome;
     ProfileFile file;
@@ -229,48 +207,42 @@ LoadOutcome SettingsLoad(const SettingsControls& c, const QString& path)
         outcome.problem = error;
         return outcome;
     }
-    return SettingsLoad(c, file);
+    return SettingsLoad(file, settings);
 }
 
-LoadOutcome SettingsLoad(const SettingsControls& c, const ProfileFile& file)
+LoadOutcome SettingsLoad(const ProfileFile& file, Settings& settings)
 {
     LoadOutcome outcome;
     Reader in(file);
-    loadTable(in, *c.grdTimer[IntervalMode], IntervalMode);
-    applyRound(in, c.chkIntervalRound);
-    selectIndex(in, c.cmbMode, QStringLiteral("Mode"));
-    selectIndex(in, c.cmbSound, QStringLiteral("Sound"));
+    loadTable(in, settings.table(TimerMode::Interval), TimerMode::Interval);
+    readChoice(in, kInterval, QStringLiteral("Round"), 2, settings.round);
+    readChoice(in, kTimer, QStringLiteral("Mode"), 1, settings.mode);
+    readChoice(in, kTimer, QStringLiteral("Sound"), 2, settings.sound);
     outcome.speech = readSpeech(in);
-    SpeechSettings applied = outcome.speech;
-    if (!voicesListed(c)) {
-        applied.engine.reset();
-        applied.voice.reset();
-    }
-    ApplySpeechSettings(c, applied);
-    loadTable(in, *c.grdTimer[TimeMode], TimeMode);
-
-    TableControl& current = *c.grdTimer[qBound(0, c.cmbMode->currentIndex(), 1)];
-    c.cmdSpeechSpeak->setToolTip(QStringLiteral("Speak Message # ") +
-                                 QString::number(current.Row()));
+    loadTable(in, settings.table(TimerMode::Time), TimerMode::Time);
     outcome.problem = in.firstRefused();
     return outcome;
 }
 
-void ApplySpeechSettings(const SettingsControls& c, const SpeechSettings& speech)
+void SettingsWrite(const Settings& s, ProfileFile& file)
 {
-    const int named = speech.voice ? c.cmbSpeechEngine->findText(*speech.voice) : -1;
-    if (named >= 0)
-        c.cmbSpeechEngine->setCurrentIndex(named);
-    else if (speech.engine && *speech.engine < c.cmbSpeechEngine->count())
-        c.cmbSpeechEngine->setCurrentIndex(*speech.engine);
-    if (speech.rate)
-        c.sldSpeechRate->setValue(*speech.rate);
-    if (speech.volume)
-        c.sldSpeechVolume->setValue(*speech.volume);
+    saveTable(file, s.table(TimerMode::Interval), TimerMode::Interval);
+    file.setValue(kInterval, QStringLiteral("Round"), QString::number(int(s.round)));
+    file.setValue(kTimer, QStringLiteral("Mode"), QString::number(int(s.mode)));
+    file.setValue(kTimer, QStringLiteral("Sound"), QString::number(int(s.sound)));
+    file.setValue(kTimer, QStringLiteral("Speech Engine"),
+                  QString::number(s.speech.engine.value_or(-1)));
+    if (s.speech.rate)
+        file.setValue(kTimer, QStringLiteral("Speech Rate"), QString::number(*s.speech.rate));
+    if (s.speech.volume)
+        file.setValue(kTimer, QStringLiteral("Speech Volume"), QString::number(*s.speech.volume));
+    // The newest speech key comes last, so the others keep their order.
+    if (s.speech.voice)
+        file.setValue(kTimer, QStringLiteral("Speech Voice"), *s.speech.voice);
+    saveTable(file, s.table(TimerMode::Time), TimerMode::Time);
 }
 
-bool SettingsSave(const SettingsControls& c, const QString& path, const SpeechSettings& unlisted,
-                  QString* error)
+bool SettingsSave(const Settings& settings, const QString& path, QString* error)
 {
     ProfileFile file;
     // Keeps every line of the file it does not own; a file it cannot read is
@@ -280,53 +252,31 @@ bool SettingsSave(const SettingsControls& c, const QString& path, const SpeechSe
     const QString folder = QFileInfo(path).absolutePath();
     if (folder == QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
         QDir().mkpath(folder); // the per-user folder is made on the first save
-    saveTable(file, *c.grdTimer[IntervalMode], IntervalMode);
-    file.setValue(kInterval, QStringLiteral("Round"),
-                  QString::number(int(c.chkIntervalRound->checkState()) == Qt::PartiallyChecked
-                                      ? 2
-                                      : (c.chkIntervalRound->isChecked() ? 1 : 0)));
-    file.setValue(kTimer, QStringLiteral("Mode"), QString::number(c.cmbMode->currentIndex()));
-    file.setValue(kTimer, QStringLiteral("Sound"), QString::number(c.cmbSound->currentIndex()));
-    const bool listed = voicesListed(c);
-    const int engine = c.cmbSpeechEngine->currentIndex();
-    file.setValue(kTimer, QStringLiteral("Speech Engine"),
-                  QString::number(listed ? engine : unlisted.engine.value_or(engine)));
-    file.setValue(kTimer, QStringLiteral("Speech Rate"), QString::number(c.sldSpeechRate->value()));
-    file.setValue(kTimer, QStringLiteral("Speech Volume"),
-                  QString::number(c.sldSpeechVolume->value()));
-    // The newest speech key comes last, so the others keep their order.
-    if (listed)
-        file.setValue(kTimer, QStringLiteral("Speech Voice"), c.cmbSpeechEngine->currentText());
-    else if (unlisted.voice)
-        file.setValue(kTimer, QStringLiteral("Speech Voice"), *unlisted.voice);
-    saveTable(file, *c.grdTimer[TimeMode], TimeMode);
+    SettingsWrite(settings, file);
     return file.save(path, error);
 }
 
-void SettingsDefault(const SettingsControls& c)
+void SettingsDefault(Settings& s)
 {
-    c.cmbMode->setCurrentIndex(IntervalMode);
-    c.chkIntervalRound->setTristate(false);
-    c.chkIntervalRound->setChecked(true);
+    s.mode = TimerMode::Interval;
+    s.round = RoundState::Ticked;
 
-    TableControl& interval = *c.grdTimer[IntervalMode];
+    AlarmTable& interval = s.table(TimerMode::Interval);
     interval.setRows(3);
     FormatTableRow(interval, 1);
     FormatTableRow(interval, 2);
-    SetupTableColumns(IntervalMode, interval);
+    SetupTableColumns(TimerMode::Interval, interval);
     setEntry(interval, 1, QStringLiteral("60"), QStringLiteral("Time's Up, Check Log"));
-    interval.setCellBackColor(65535);
-    interval.setCellForeColor(255);
+    interval.cell(1, MessageColumn).back = 65535;
+    interval.cell(1, MessageColumn).fore = 255;
     setEntry(interval, 2, QStringLiteral("15"), QStringLiteral("Time's Up, Check Horizon"));
 
-    c.cmbSound->setCurrentIndex(1);
-    if (c.cmbSpeechEngine->currentIndex() >= 0)
-        c.cmbSpeechEngine->setCurrentIndex(0);
+    s.sound = SoundMode::Beep;
 
-    TableControl& time = *c.grdTimer[TimeMode];
+    AlarmTable& time = s.table(TimerMode::Time);
     time.setRows(2);
     FormatTableRow(time, 1);
-    SetupTableColumns(TimeMode, time);
+    SetupTableColumns(TimerMode::Time, time);
     setEntry(time, 1, QStringLiteral("7:30:00"), QStringLiteral("Orvo's Weather"));
 }
 
@@ -341,8 +291,7 @@ QString DefaultSettingsPath(const QString& programFolder)
     // whether it can be written shows at save time, where a failure is
     // reported rather than the settings going elsewhere unseen.
     const QFileInfo beside(programFolder + QStringLiteral("/Vigiltide.Ini"));
-    const QFileInfo folder(programFolder);
-    if (beside.isFile() || (!beside.exists() && folder.isWritable()))
+    if (beside.isFile())
         return beside.filePath();
     const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     return QDir(config).filePath(QStringLiteral("Vigiltide.Ini"));

@@ -1,24 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "speech/speechservice.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QListView>
-#include <QSlider>
-
 namespace vt
 {
 
-SpeechService::SpeechService(const SpeechControls& controls, StatusReporter& reporter,
-                             QObject* parent)
-    : QObject(parent), m_controls(controls), m_reporter(reporter)
+SpeechService::SpeechService(StatusReporter& reporter, QObject* parent)
+    : QObject(parent), m_reporter(reporter)
 {
-    connect(m_controls.cmbSpeechEngine, &QComboBox::currentIndexChanged, this,
-            &SpeechService::cmbSpeechEngine_Click);
-    connect(m_controls.sldSpeechRate, &QSlider::valueChanged, this,
-            &SpeechService::sldSpeechRate_Change);
-    connect(m_controls.sldSpeechVolume, &QSlider::valueChanged, this,
-            &SpeechService::sldSpeechVolume_Change);
 }
 
 SpeechService::~SpeechService() = default;
@@ -37,77 +25,43 @@ void SpeechService::SpeechLoad(std::unique_ptr<SpeechEngine> engine)
         fail(QStringLiteral("No Voice Components Loaded"));
         return;
     }
-    const QStringList voices = m_voice->voices();
-    QComboBox& list = *m_controls.cmbSpeechEngine;
-    const bool wasEmpty = list.count() == 0;
-    prepareForManyVoices(list);
-    // Filling an empty list selects its first voice, which runs the selection
-    // handler; a list that had entries is pointed at the first one.
-    list.addItems(voices);
-    if (voices.isEmpty()) {
+    m_voices = m_voice->voices();
+    if (m_voices.isEmpty()) {
         fail(QStringLiteral("No Voice Engines Loaded"));
         return;
     }
-    if (!wasEmpty)
-        list.setCurrentIndex(0);
+    emit voicesListed(m_voices);
 }
 
-// The desktop's speech daemon lists some 13,000 voices. The list is not
-// sized to its longest text, its rows are taken to be of one height, and it
-// opens as a scrolled list rather than a menu measuring every row. Done when
-// the voices come rather than with the window: the popup's view and the style
-// sheet take a good part of a millisecond to make, nothing of it shows until
-// the list is opened, and an empty list looks the same either way.
-void SpeechService::prepareForManyVoices(QComboBox& list)
-{
-    list.setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    if (auto* view = qobject_cast<QListView*>(list.view()))
-        view->setUniformItemSizes(true);
-    list.setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
-}
-
-void SpeechService::cmbSpeechEngine_Click()
+void SpeechService::selectVoice(int index)
 {
     m_reporter.setStatusText(QString());
-    const int index = m_controls.cmbSpeechEngine->currentIndex();
     if (index < 0)
         return; // the list was emptied: no voice to switch to
-    QString error;
     if (!m_voice) {
         fail(QStringLiteral("Voice Error, ") + tr("no speech engine"));
         return;
     }
+    QString error;
     if (!m_voice->selectVoice(index, &error)) {
         fail(QStringLiteral("Voice Error, ") + error);
         return;
     }
-    SpeechSyncSliders();
-}
-
-void SpeechService::SpeechSyncSliders()
-{
-    if (!m_voice)
-        return;
-    m_controls.sldSpeechRate->setValue(m_voice->rate());
-    m_controls.sldSpeechVolume->setValue(m_voice->volume());
+    emit syncSliders(m_voice->rate(), m_voice->volume());
 }
 
 // Without a voice the sliders still show and keep what is chosen: it is saved,
 // and it is given to the voice once there is one.
-void SpeechService::sldSpeechRate_Change()
+void SpeechService::setRate(int rate)
 {
-    const int value = m_controls.sldSpeechRate->value();
     if (m_voice)
-        m_voice->setRate(value);
-    m_controls.lblSpeechRate->setText(QString::number(value));
+        m_voice->setRate(rate);
 }
 
-void SpeechService::sldSpeechVolume_Change()
+void SpeechService::setVolume(int volume)
 {
-    const int value = m_controls.sldSpeechVolume->value();
     if (m_voice)
-        m_voice->setVolume(value);
-    m_controls.lblSpeechVolume->setText(QString::number(value));
+        m_voice->setVolume(volume);
 }
 
 bool SpeechService::SpeechSpeak(const QString& sMessage, bool wait)
@@ -125,11 +79,10 @@ bool SpeechService::SpeechSpeak(const QString& sMessage, bool wait)
                         tr("the voice did not begin speaking within %1 seconds")
                             .arg(m_beginWithinMs / 1000));
         if (readingMs > m_stuckAfterMs)
-            return fail(QStringLiteral("Speak Error, ") +
-                        tr("the voice does not finish speaking"));
+            return fail(QStringLiteral("Speak Error, ") + tr("the voice does not finish speaking"));
         return true;
     }
-    if (m_controls.cmbSpeechEngine->count() == 0)
+    if (m_voices.isEmpty())
         return fail(QStringLiteral("No Voice Engines Installed"));
     QString error;
     m_reading.start();

@@ -13,6 +13,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
 class QAudioSink;
 
 namespace vt
@@ -26,7 +28,8 @@ public:
     static constexpr int kFadeMs = 5;
     static constexpr double kAmplitude = 0.5; // of full scale
 
-    ToneBeeper();
+    // bell: the system's own beep, for a desktop without a sound output.
+    explicit ToneBeeper(std::function<void()> bell);
     ~ToneBeeper() override;
 
     // Returns at once; the tone plays on. Every beep gets a sound stream of
@@ -59,6 +62,7 @@ private:
     QPointer<QAudioSink> m_playing;
     QElapsedTimer m_playingSince;
     QString m_failure;
+    std::function<void()> m_bell;
     int m_bellBeeps = 0;
 };
 

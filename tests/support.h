@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: MIT
-// What the tests share: a main that pins the time zone; a run on a fake clock
-// with real tables and no window, which records the alarms it shows; fakes of
-// speech and sound; and a driver for the main window.
+// What the window tests share: a main that pins the time zone; fakes of speech
+// and sound; and a driver for the main window, which reads the tables as
+// values, so that reading moves no cursor.
 #pragma once
 
-#include "core/alarmtable.h"
-#include "core/clock.h"
-#include "core/tablecontrol.h"
+#include "runsupport.h"
+
 #include "platform/nullinhibitor.h"
+#include "ui/main/alarmtableview.h"
 #include "ui/main/frmMain.h"
+#include "ui/message/frmMessage.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -28,110 +29,6 @@
         TestClass test;                                                                            \
         return QTest::qExec(&test, argc, argv);                                                    \
     }
-
-// Appends an entry to a table; a schedule written "~60" is a disabled entry.
-inline void addEntry(vt::TableControl& table, QString schedule,
-                     const QString& message = QStringLiteral("M"))
-{
-    const bool enabled = !schedule.startsWith(QLatin1Char('~'));
-    const int row = table.Rows();
-    table.setRows(row + 1);
-    vt::FormatTableRow(table, row);
-    vt::SetEntryEnabled(table, row, vt::EnableColumn, enabled);
-    table.setCol(vt::ScheduleColumn);
-    table.setText(enabled ? schedule : schedule.mid(1));
-    table.setCol(vt::MessageColumn);
-    table.setText(message);
-}
-
-struct ShownAlarm {
-    qint64 at; // seconds since the Unix epoch
-    int row;
-    QString caption, message;
-    vt::ColorValue back, fore;
-};
-
-// A run on a fake clock that ticks once a second, a day of alarms in
-// milliseconds; as its host it records what the window would show.
-class Harness : public vt::RunHost
-{
-public:
-    explicit Harness(const QByteArray& zone = "Europe/London") : images(QIcon(), QIcon())
-    {
-        clock.setZone(QTimeZone(zone));
-        for (vt::TableControl& t : tables) {
-            t.setImageList(&images);
-            t.setRows(1);
-        }
-    }
-    // At a time the local clock shows; with its offset where it shows it twice.
-    void startAt(const QString& iso)
-    {
-        const QDateTime t = QDateTime::fromString(iso, Qt::ISODate);
-        if (t.timeSpec() == Qt::OffsetFromUTC)
-            clock.setLocal(t);
-        else
-            clock.setLocal(t.date(), t.time());
-        run.StartRun();
-    }
-    bool tickUntilAlarm(qint64 limitSeconds = 3 * 86400)
-    {
-        const std::size_t before = shown.size();
-        for (qint64 s = 0; s < limitSeconds && tickEnabled && shown.size() == before; ++s) {
-            clock.advanceSeconds(1);
-            run.CheckDueAlarms();
-        }
-        return shown.size() > before;
-    }
-    QString local(qint64 instant, const QString& format = QStringLiteral("hh:mm:ss")) const
-    {
-        return QDateTime::fromSecsSinceEpoch(instant, clock.timeZone()).toString(format);
-    }
-
-    int timerMode() const override { return mode; }
-    bool intervalRound() const override { return round; }
-    vt::TableControl* timerTable(int m) override { return m >= 0 && m < 2 ? &tables[m] : nullptr; }
-    vt::RunControls runControls() override
-    {
-        return {&others[0], &others[1], &start,     &stop,      {&tables[0], &tables[1]},
-                &others[2], &others[3], &others[4], &others[5], &others[6]};
-    }
-    void setCaption(const QString& c) override { caption = c; }
-    void minimizeWindow() override { minimized = true; }
-    void restoreWindow() override { minimized = false; }
-    void setStateText(const QString& t) override { state = t; }
-    void setStatusText(const QString& t) override { status = t; }
-    void beep() override { ++beeps; }
-    void setTickEnabled(bool on) override
-    {
-        const bool was = std::exchange(tickEnabled, on);
-        tickStarts += on && !was;
-    }
-    void setMessageCaption(const QString& c) override { messageCaption = c; }
-    void showMessage(const vt::AlarmId& alarm, const QString& text, vt::ColorValue back,
-                     vt::ColorValue fore) override
-    {
-        shown.push_back({clock.nowSeconds(), alarm.row, messageCaption, text, back, fore});
-        open = alarm;
-    }
-    void closeMessage() override { open.reset(); }
-    void ArrangeWindow() override {}
-    void keepAwake(const QString& why) override { awakeFor = why; }
-    void allowSleep() override { awakeFor.clear(); }
-
-    vt::FakeClock clock;
-    vt::ImageList images;
-    std::array<vt::TableControl, 2> tables;
-    QPushButton start, stop;
-    std::array<QWidget, 7> others; // mode, round, sound, voice, speak, rate, volume
-    int mode = vt::IntervalMode, tickStarts = 0, beeps = 0;
-    bool round = false, minimized = false, tickEnabled = false;
-    QString caption = QStringLiteral("Vigiltide"), state = QStringLiteral("Stopped"), status,
-            messageCaption, awakeFor;
-    std::vector<ShownAlarm> shown;
-    std::optional<vt::AlarmId> open; // the alarm on the screen
-    vt::RunControl run{*this, clock};
-};
 
 class FakeBeeper : public vt::Beeper
 {
@@ -259,18 +156,6 @@ inline QByteArray startServer(QProcess& process, const QString& program, const Q
     return process.waitForReadyRead(30000) ? process.readLine().trimmed() : QByteArray();
 }
 
-inline QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-inline void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-}
-
 // The main window as a watchkeeper drives it, at 10:17:45 on 15 January 2027,
 // its settings file in a folder of its own.
 struct WindowDriver {
@@ -304,13 +189,17 @@ struct WindowDriver {
         return folder.filePath(name);
     }
     const Ui::frmMain& ui() const { return window.form(); }
-    vt::TableControl& table() const { return window.currentTable(); }
+    vt::AlarmTableView& table() const { return window.currentTable(); }
+    vt::AlarmTableModel& model() const { return window.currentModel(); }
+    const vt::AlarmTable& values() const { return model().table(); }
     QLineEdit* editor() const { return window.form().txtTimer; }
-    QString status() const { return window.statusPanel()->text(); }
+    QString status() const { return window.statusText(); }
+    // A click on a cell of the current table, header row 0 included.
     void click(int row, int col, Qt::MouseButton button = Qt::LeftButton)
     {
-        const QRect cell = table().visualRect(table().model()->index(row, col));
-        QTest::mouseClick(table().viewport(), button, {}, cell.center());
+        QWidget* target = row == 0 ? table().horizontalHeader()->viewport() : table().viewport();
+        const QPoint at = target->mapFrom(&table(), table().cellRect(row, col).center());
+        QTest::mouseClick(target, button, {}, at);
     }
     void key(int key, Qt::KeyboardModifiers modifiers = {})
     {
@@ -319,34 +208,18 @@ struct WindowDriver {
     }
     // The current cell, where the table's cursor stands, as "row:col".
     QString cursor() const { return QStringLiteral("%1:%2").arg(table().Row()).arg(table().Col()); }
-    void select(int row, int col) const
-    {
-        table().setRow(row);
-        table().setCol(col);
-    }
-    // Reads a cell and puts the current cell back, so that checks between
-    // keystrokes do not move the editor's next step.
-    template <typename Read> auto peek(int row, int col, Read read) const
-    {
-        const int r = table().Row(), c = table().Col();
-        select(row, col);
-        const auto value = read(table());
-        select(r, c);
-        return value;
-    }
-    QString text(int row, int col) const
-    {
-        return peek(row, col, [](vt::TableControl& t) { return t.Text(); });
-    }
-    bool enabled(int row) const
-    {
-        return peek(row, 0, [row](vt::TableControl& t) { return vt::IsEntryEnabled(t, row, 0); });
-    }
+    void select(int row, int col) const { table().setCurrentCell(row, col); }
+    QString text(int row, int col) const { return values().text(row, col); }
+    bool enabled(int row) const { return vt::IsEntryEnabled(values(), row); }
     std::pair<vt::ColorValue, vt::ColorValue> colours(int row) const
     {
-        return peek(row, vt::MessageColumn, [](vt::TableControl& t) {
-            return std::pair(t.CellBackColor(), t.CellForeColor());
-        });
+        const vt::AlarmCell& cell = values().cell(row, vt::MessageColumn);
+        return {cell.back, cell.fore};
+    }
+    void setBackColour(int row, vt::ColorValue value) const
+    {
+        model().setData(model().cellIndex(row, vt::MessageColumn), value,
+                        vt::AlarmTableModel::BackColorRole);
     }
     // Opens the row menu on an entry with a right click and picks an item.
     void pick(int row, QAction* action)
@@ -363,7 +236,7 @@ struct WindowDriver {
         clock.setLocal(QDate(2027, 1, 15), QTime(10, 59, 59));
         QTest::mouseClick(ui().cmdStart, Qt::LeftButton);
         clock.setLocal(QDate(2027, 1, 15), QTime(11, 0, 0));
-        fireTick(window.tick());
+        fireTick(window.run().tick());
         return window.messageWindow();
     }
 };

@@ -4,10 +4,10 @@
 // and every way speech can fail.
 #include "support.h"
 
-#include "core/twips.h"
 #include "platform/desktopnotifier.h"
 #include "platform/trayicon.h"
 #include "speech/speechservice.h"
+#include "ui/common/twips.h"
 
 #include <QAccessible>
 #include <QLabel>
@@ -61,7 +61,7 @@ private slots:
         QFETCH(int, lines);
         WindowDriver d;
         frmMessage& w = *d.raiseAlarm();
-        w.Start(w.alarm(), message, 65535, 255);
+        w.Start(Alarm{w.alarm(), w.windowTitle(), message, 65535, 255});
         // Wholly on the screen, whatever the message, with room at the edges.
         const QRect room = w.screen()->availableGeometry();
         const int margin = twipsToPixels(240, w);
@@ -110,8 +110,7 @@ private slots:
         QFETCH(int, back);
         WindowDriver d;
         d.ui().cmbSound->setCurrentIndex(sound);
-        d.select(1, MessageColumn);
-        d.table().setCellBackColor(back);
+        d.setBackColour(1, back);
         d.engine->speakForever = true; // each reading lasts until told otherwise
         frmMessage& w = *d.raiseAlarm();
         QVERIFY(QTest::qWaitForWindowActive(&w)); // the keystroke goes to the active window only
@@ -162,20 +161,20 @@ private slots:
         QCOMPARE(d.engine->waitedMs, QList<int>{5000}); // the reading may end, five seconds at most
         QCOMPARE(d.window.statePanel()->text(), QLatin1String(continues ? "Running" : "Stopped"));
         QCOMPARE(d.status(), QLatin1String(continues ? "Timer 11:00" : "")); // the 15-minute entry
-        if (d.window.tick().isActive()) { // the next alarm reuses the window, set afresh
-            fireTick(d.window.tick());
+        if (d.window.run().tick().isActive()) { // the next alarm reuses the window, set afresh
+            fireTick(d.window.run().tick());
             QVERIFY(w.isVisible());
             QCOMPARE(w.messageId(), 2);
             QCOMPARE(w.form().lblMessage->text(), u"Time's Up, Check Horizon"_s);
-            QCOMPARE(w.shownBackColor(), d.table().BackColor());
+            QCOMPARE(w.shownBackColor(), AlarmTable::BackColor);
             QCOMPARE(w.keystrokes(), 0);
         }
     }
     void dialogsLeaveTheAlarmAnswerable_data()
     {
         QTest::addColumn<QString>("command");
-        for (const char* command : {"mnuFileRecall", "mnuFileSave", "replace", "mnuTimerBackColor",
-                                    "mnuHelpAbout"})
+        for (const char* command :
+             {"mnuFileRecall", "mnuFileSave", "replace", "mnuTimerBackColor", "mnuHelpAbout"})
             QTest::newRow(command) << command;
     }
     // Whatever dialog is open when an alarm comes, a click answers the alarm.
@@ -308,7 +307,7 @@ private slots:
         QCOMPARE(std::pair(d.table().Row(), d.table().Col()), std::pair(2, int(MessageColumn)));
         d.pick(1, d.ui().mnuTimerSpeak);
         QCOMPARE(d.engine->spoken.last(), u"Time's Up, Check Log"_s);
-        d.window.SpeechStop(); // nothing waits while nothing is read
+        d.window.speech().SpeechStop(); // nothing waits while nothing is read
         QVERIFY(d.engine->waitedMs.isEmpty());
         // Start ends a reading of Speak, which would keep the alarms from speaking.
         d.engine->spoken.clear();
@@ -332,7 +331,8 @@ private slots:
         QTest::newRow("no sound output") << "sound"
                                          << "|Sound Error, no sound output" << 2;
         QTest::newRow("a reading that never begins")
-            << "silent" << "|Speak Error, the voice did not begin speaking within 0 seconds" << 2;
+            << "silent"
+            << "|Speak Error, the voice did not begin speaking within 0 seconds" << 2;
         QTest::newRow("a reading that never ends")
             << "stuck"
             << "|Speak Error, the voice does not finish speaking" << 1;
@@ -361,7 +361,9 @@ private slots:
         frmMessage& w = *d.raiseAlarm();
         // The second tick finds the first reading going on; after a reading
         // that never began, the third beeps instead.
-        const int ticks = fault == QLatin1String("silent") ? 3 : fault == QLatin1String("stuck") ? 2 : 1;
+        const int ticks = fault == QLatin1String("silent")  ? 3
+                          : fault == QLatin1String("stuck") ? 2
+                                                            : 1;
         for (int tick = 0; tick < ticks; ++tick)
             fireTick(w.tick());
         QVERIFY(w.isVisible() && (w.shownBackColor() == 255) == (ticks % 2 == 1)); // it flashes

@@ -245,6 +245,8 @@ private slots:
         m_pulse = qgetenv("PULSE_SERVER");
         const QByteArray dir = QFile::encodeName(m_dir.path());
         qputenv("HOME", dir);
+        qputenv("XDG_CONFIG_HOME", dir + "/config"); // the default settings file is in there
+        qputenv("XDG_STATE_HOME", dir + "/state");
         qputenv("XDG_RUNTIME_DIR", dir);
         qputenv("PULSE_SERVER", "unix:" + dir + "/none");
         qputenv("SPEECHD_ADDRESS", "unix_socket:" + dir + "/none");
@@ -436,7 +438,8 @@ private slots:
         QTest::newRow("SIGTERM, alarm open")
             << int(SIGTERM) << QStringList{"watch.ini", "watch.ini", ""};
         QTest::newRow("SIGHUP, unreadable FILE")
-            << int(SIGHUP) << QStringList{"folder.ini", "Vigiltide.Ini", "Open Error, "};
+            << int(SIGHUP)
+            << QStringList{"folder.ini", "config/Vigiltide/Vigiltide.Ini", "Open Error, "};
         // Nobody is there to answer a refused close.
         QTest::newRow("SIGINT, FILE that cannot be saved")
             << int(SIGINT) << QStringList{"watch.ini/watch.ini", "", ""};
@@ -446,7 +449,7 @@ private slots:
     void termination()
     {
         QFETCH(QStringList, files);
-        QFile::remove(m_dir.filePath("Vigiltide.Ini"));
+        QFile::remove(m_dir.filePath("config/Vigiltide/Vigiltide.Ini"));
         writeWatch({QTime::currentTime().addSecs(kLead)});
         const bool alarm = files[0] == "watch.ini";
         const qsizetype notes = m_desk.notes.size() + alarm;
@@ -461,7 +464,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(app->state(), QProcess::NotRunning, 10000);
         QCOMPARE(app->exitStatus(), QProcess::NormalExit);
         QVERIFY(QString(app->readAllStandardError()).contains(files[2]));
-        for (const QString name : {"watch.ini", "Vigiltide.Ini"}) // what was saved
+        for (const QString name : {"watch.ini", "config/Vigiltide/Vigiltide.Ini"}) // what was saved
             QCOMPARE(readFile(m_dir.filePath(name)).contains("[Interval]"), name == files[1]);
         QTRY_VERIFY(!alarm || m_desk.closed.contains(notes));
     }

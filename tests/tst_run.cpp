@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The run on a fake clock: which alarms a watchkeeper sees, and when, for both
 // timer modes, late answers, daylight-saving nights, a clock set back and a
-// machine that slept; and what Start, an alarm, Continue and Stop show.
-#include "support.h"
+// machine that slept; and the run's own alarm, answered or taken away. Qt Core
+// only.
+#include "runsupport.h"
 
 using namespace vt;
 using namespace Qt::StringLiterals;
@@ -33,12 +34,9 @@ private slots:
                     return o.mid(name.size() + 1);
             return otherwise;
         };
-        Harness h(option(u"zone"_s, u"Europe/London"_s).toUtf8());
+        RunHarness h(option(u"zone"_s, u"Europe/London"_s).toUtf8());
         const QString entries = fields[2].isEmpty() ? u"~60|"_s.repeated(11) + u'5' : fields[2];
-        h.mode = entries.contains(u':') ? TimeMode : IntervalMode;
-        h.round = options.contains(u"top"_s);
-        for (const QString& entry : entries.split(u'|'))
-            addEntry(h.tables[h.mode], entry);
+        const TimerMode mode = entries.contains(u':') ? TimerMode::Time : TimerMode::Interval;
         const QString format = u"%1hh:mm:ss%2"_s.arg(options.contains(u"day"_s) ? "d " : "",
                                                      options.contains(u"tz"_s) ? " t" : "");
         const int answerAfter = option(u"answer"_s, u"5"_s).toInt();
@@ -51,82 +49,72 @@ private slots:
             h.clock.correctWallMs(jump[1].toLongLong() * 1000);
         };
 
-        h.startAt(fields[1]);
+        h.startAt(fields[1], tableOf(entries), mode, options.contains(u"top"_s));
         jumpAfter(0);
         const QStringList expected = fields[3].split(u", "_s, Qt::SkipEmptyParts);
         // A Time run is followed until it ends, so an alarm too many shows too.
-        const int follow = int(expected.size()) + (h.mode == TimeMode);
+        const int follow = int(expected.size()) + (mode == TimerMode::Time);
         QStringList shown;
         for (int i = 1; i <= follow && h.tickUntilAlarm(); ++i) {
-            const ShownAlarm alarm = h.shown.back();
-            shown << h.local(alarm.at, format) +
-                         (options.contains(u"#"_s) ? u'#' + QString::number(alarm.row) : QString());
+            const ShownAlarm shownAlarm = h.shown.back();
+            const int row = shownAlarm.alarm.id.row;
+            shown << h.local(shownAlarm.at, format) +
+                         (options.contains(u"#"_s) ? u'#' + QString::number(row) : QString());
             if (i == back[0].toInt())
                 h.clock.correctWallMs(back[1].toLongLong() * 1000);
             h.clock.advanceSeconds(answerAfter);
-            h.run.TimerNext(alarm.row);
+            h.run.answerContinue(shownAlarm.alarm.id);
             jumpAfter(i);
         }
         QCOMPARE(shown, expected);
-        QCOMPARE(h.state, option(u"end"_s, u"Running"_s));
-        QCOMPARE(h.minimized, h.run.isRunActive());
-        // The caption shows the next alarm as the local clock reads now.
-        QCOMPARE(h.caption, h.run.isRunActive()
-                                ? u"Timer "_s + h.local(h.run.nextDueInstant(), u"hh:mm"_s)
-                                : u"Vigiltide"_s);
+        QCOMPARE(h.state(), option(u"end"_s, u"Running"_s));
+        // The caption's next alarm as the local clock reads now.
+        if (h.run.isRunActive())
+            QCOMPARE(h.run.timerText(), u"Timer "_s + h.local(h.run.nextDueInstant(), u"hh:mm"_s));
     }
-    void startAlarmContinueStop()
+    // The run owns its alarm: raised with the entry as it was at Start, the
+    // tick stopped under it, answered only by its own answers, taken away by Stop.
+    void runAndItsAlarm()
     {
-        Harness h;
-        h.round = true;
-        addEntry(h.tables[IntervalMode], u"60"_s, u"Check Log"_s);
-        h.tables[IntervalMode].setCellBackColor(65535);
-        h.tables[IntervalMode].setCellForeColor(255);
-        const RunControls c = h.runControls();
-        // Editing controls, and the bold Start: all off while running, all on when stopped.
-        const auto editable = [&c] {
-            QList<bool> on;
-            for (QWidget* w : {c.cmbMode, c.chkIntervalRound, static_cast<QWidget*>(c.cmdStart),
-                               c.grdTimer[0], c.grdTimer[1], c.cmbSound, c.cmbSpeechEngine,
-                               c.cmdSpeechSpeak, c.sldSpeechRate, c.sldSpeechVolume})
-                on << w->isEnabled();
-            return on << c.cmdStart->font().bold() << !c.cmdStop->isEnabled()
-                      << !c.cmdStop->font().bold();
-        };
-        h.startAt(u"2027-01-15T06:17:45"_s);
-        QCOMPARE(std::tuple(h.state, h.caption, h.status),
-                 std::tuple(u"Running"_s, u"Timer 07:00"_s, u"Timer 07:00"_s));
-        QCOMPARE(editable(), QList<bool>(13, false));
-        QVERIFY(h.minimized && h.tickEnabled);
-        QCOMPARE(h.awakeFor, u"Vigiltide alarm due at 07:00"_s);
+        RunHarness h;
+        AlarmTable table = tableOf(u"60"_s);
+        table.cell(1, MessageColumn) = {u"Check Log"_s, 65535, 255};
+        h.startAt(u"2027-01-15T06:17:45"_s, table, TimerMode::Interval, true);
+        table.cell(1, MessageColumn).text = u"edited after Start"_s;
+        QCOMPARE(std::pair(h.run.phase(), h.run.timerText()),
+                 std::pair(RunPhase::Armed, u"Timer 07:00"_s));
+        QVERIFY(h.run.tick().isActive());
 
         QVERIFY(h.tickUntilAlarm());
-        const ShownAlarm alarm = h.shown.back();
-        QCOMPARE(std::tuple(alarm.caption, alarm.message, alarm.back, alarm.fore),
+        const Alarm alarm = *h.run.alarm();
+        QCOMPARE(std::tuple(alarm.caption, alarm.message, alarm.backColor, alarm.foreColor),
                  std::tuple(u"Vigiltide - 07:00"_s, u"Check Log"_s, 65535, 255));
-        QVERIFY(!h.tickEnabled && !h.awakeFor.isEmpty()); // no second alarm over it
-        h.run.TimerNext(1);
-        QCOMPARE(h.caption, u"Timer 08:00"_s);
-        QCOMPARE(h.tickStarts, 3); // restarted: a full second from now to the next tick
-        QCOMPARE(h.awakeFor, u"Vigiltide alarm due at 08:00"_s);
+        QVERIFY(!h.run.tick().isActive()); // no second alarm over it
+        h.clock.advanceSeconds(1);
+        h.run.answerContinue(alarm.id);
+        QCOMPARE(std::pair(h.run.phase(), h.run.timerText()),
+                 std::pair(RunPhase::Armed, u"Timer 08:00"_s));
+        QVERIFY(h.run.tick().remainingTime() > 900); // a full second to the next tick
 
         QVERIFY(h.tickUntilAlarm());
-        const AlarmId stale = h.open.value();
+        const AlarmId stale = h.run.alarm()->id;
         h.run.TimerStop(); // from anywhere: the alarm goes with the run
-        QVERIFY(!h.open);
-        QCOMPARE(std::tuple(h.state, h.caption, h.status, h.awakeFor),
-                 std::tuple(u"Stopped"_s, u"Vigiltide"_s, QString(), QString()));
-        QCOMPARE(editable(), QList<bool>(13, true));
-        QVERIFY(!h.minimized && !h.tickEnabled);
+        QVERIFY(!h.run.alarm() && !h.run.tick().isActive());
+        h.run.TimerNext(1); // a late Continue re-arms nothing
+        QCOMPARE(h.state(), u"Stopped"_s);
         // The old alarm's answers never reach the next run.
-        h.run.StartRun();
+        h.run.StartRun(table, TimerMode::Interval, true);
         h.run.answerContinue(stale);
         h.run.answerStop(stale);
-        QCOMPARE(std::tuple(h.state, h.caption), std::tuple(u"Running"_s, u"Timer 09:00"_s));
+        QCOMPARE(std::pair(h.state(), h.run.timerText()),
+                 std::pair(u"Running"_s, u"Timer 09:00"_s));
+        // An invalid table starts nothing, and says where.
         h.run.TimerStop();
-        QVERIFY(!h.minimized && !h.tickEnabled);
+        table.cell(1, ScheduleColumn).text = u"0"_s;
+        const std::optional<TableFault> fault = h.run.StartRun(table, TimerMode::Interval, true);
+        QCOMPARE(std::pair(fault->row, h.state()), std::pair(1, u"Stopped"_s));
     }
 };
 
-VT_TEST_MAIN(TestRun, "Europe/London")
+VT_GUILESS_TEST_MAIN(TestRun, "Europe/London")
 #include "tst_run.moc"

@@ -131,10 +131,10 @@ private slots:
         if (!m_noSound.isEmpty())
             QSKIP(qPrintable(m_noSound));
         const auto suspend = [](const char* on) {
-            return QProcess::execute(u"pactl"_s, {u"suspend-sink"_s, u"@DEFAULT_SINK@"_s,
-                                                  QString::fromLatin1(on)});
+            return QProcess::execute(
+                u"pactl"_s, {u"suspend-sink"_s, u"@DEFAULT_SINK@"_s, QString::fromLatin1(on)});
         };
-        ToneBeeper beeper;
+        ToneBeeper beeper({});
         QCOMPARE(suspend("1"), 0);
         beeper.beep();
         QTest::qWait(1000);
@@ -159,7 +159,7 @@ private slots:
             QSKIP(m_noSound.isEmpty() ? "no speech engine with voices" : qPrintable(m_noSound));
         QTemporaryDir folder;
         FakeClock clock;
-        ToneBeeper beeper;
+        ToneBeeper beeper({});
         // Beep and None get a silent engine: a machine without one beeps once.
         std::unique_ptr<SpeechEngine> engine = std::make_unique<FakeSpeechEngine>();
         FakeSpeechProvider speech(sound == 2 ? std::move(m_engine) : std::move(engine));

@@ -3,6 +3,8 @@
 // commands, and a layout that never overlaps or clips, whatever the modes.
 #include "support.h"
 
+#include "ui/main/celleditor.h"
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QScrollBar>
@@ -33,7 +35,7 @@ void checkNothingOverlapsOrClips(QWidget* container)
         if (auto* button = qobject_cast<QPushButton*>(w))
             QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) <= button->width(),
                      name);
-        if (!qobject_cast<TableControl*>(w))
+        if (!qobject_cast<AlarmTableView*>(w))
             checkNothingOverlapsOrClips(w);
     }
 }
@@ -68,11 +70,10 @@ private slots:
     void editorOpensOverTheCell()
     {
         WindowDriver d;
-        d.select(1, MessageColumn);
-        d.table().setCellBackColor(65535);
+        d.setBackColour(1, 65535);
         d.click(1, MessageColumn);
         QTRY_VERIFY(d.editor()->hasFocus());
-        const QRect cell = d.table().visualRect(d.table().model()->index(1, MessageColumn));
+        const QRect cell = d.table().visualRect(d.model().cellIndex(1, MessageColumn));
         QVERIFY((d.editor()->pos() - d.table().viewport()->mapTo(d.ui().frmTimer, cell.topLeft()))
                     .manhattanLength() <= 2);
         QVERIFY(qAbs(d.editor()->width() - cell.width()) <= 2);
@@ -87,9 +88,9 @@ private slots:
         d.window.statusPanel()->setText(u"Interval Error, 0"_s);
         d.click(0, MessageColumn); // the header: nothing but a clear status line
         QVERIFY(d.status().isEmpty() && !d.editor()->isVisible());
-        TableControl& t = d.table(); // a boundary belongs to the lower-numbered cell
-        QCOMPARE(frmMain::HitTestCell(t, t.ColPos(1), t.RowPos(1) + 1).col, 0);
-        QCOMPARE(frmMain::HitTestCell(t, 1, t.RowPos(2) + t.RowHeight(2) + 1).row, -1);
+        AlarmTableView& t = d.table(); // a boundary belongs to the lower-numbered cell
+        QCOMPARE(CellEditor::HitTestCell(t, t.ColPos(1), t.RowPos(1) + 1).col, 0);
+        QCOMPARE(CellEditor::HitTestCell(t, 1, t.RowPos(2) + t.RowHeight(2) + 1).row, -1);
     }
 
     void tabWalksTheCells_data()
@@ -238,15 +239,14 @@ private slots:
     void rowCommands()
     {
         WindowDriver d;
-        d.select(1, MessageColumn);
-        d.table().setCellBackColor(65535);
+        d.setBackColour(1, 65535);
         d.click(2, EnableColumn);
         d.pick(1, d.ui().mnuTimerMoveDown); // the entry goes down with all it has
         QCOMPARE(d.table().Row(), 2);
         QCOMPARE(d.text(2, MessageColumn), u"Time's Up, Check Log"_s);
         QVERIFY(d.enabled(2) && !d.enabled(1));
         QCOMPARE(d.colours(2), std::pair(65535, 255));
-        QCOMPARE(d.colours(1).first, d.table().BackColor());
+        QCOMPARE(d.colours(1).first, AlarmTable::BackColor);
         const int windowHeight = d.window.height();
         d.pick(1, d.ui().mnuTimerInsert); // an empty, disabled entry; a row taller
         QCOMPARE(std::pair(d.table().Rows(), d.table().Row()), std::pair(4, 3));
@@ -262,7 +262,7 @@ private slots:
         d.pick(2, d.ui().mnuTimerBackColor);
         QTRY_COMPARE(d.colours(2).first, 0x563412);
         d.pick(2, d.ui().mnuTimerResetColor);
-        QCOMPARE(d.colours(2), std::pair(d.table().BackColor(), d.table().ForeColor()));
+        QCOMPARE(d.colours(2), std::pair(AlarmTable::BackColor, AlarmTable::ForeColor));
     }
 
     // The most entries a table holds: the window stays on the screen, Insert
@@ -313,14 +313,14 @@ private slots:
         d.window.statusPanel()->setText(u"Interval Error, 0"_s);
         QMap<int, int> heights;
         for (int sound : {1, 2})
-            for (int mode : {IntervalMode, TimeMode}) {
+            for (int mode : {0, 1}) {
                 ui.cmbSound->setCurrentIndex(sound);
                 ui.cmbMode->setCurrentIndex(mode);
                 QCoreApplication::processEvents(); // scroll bars follow lazily
                 QVERIFY(d.window.grdTimer(mode)->isVisible() &&
                         !d.window.grdTimer(1 - mode)->isVisible());
                 QCOMPARE(d.window.grdTimer(mode)->pos(), d.window.grdTimer(0)->pos());
-                QCOMPARE(ui.chkIntervalRound->isVisible(), mode == IntervalMode);
+                QCOMPARE(ui.chkIntervalRound->isVisible(), mode == 0);
                 QCOMPARE(ui.frmSpeech->isVisible(), sound == 2);
                 heights[sound] = d.window.height();
                 checkNothingOverlapsOrClips(ui.centralwidget);

@@ -53,9 +53,9 @@ int main(int argc, char* argv[])
     const Ui::frmMain& ui = window.form();
 
     bool ok = save(window, folder + QStringLiteral("/main-interval%1.png").arg(suffix));
-    ui.cmbMode->setCurrentIndex(vt::TimeMode);
+    ui.cmbMode->setCurrentIndex(int(vt::TimerMode::Time));
     ok &= save(window, folder + QStringLiteral("/main-time%1.png").arg(suffix));
-    ui.cmbMode->setCurrentIndex(vt::IntervalMode);
+    ui.cmbMode->setCurrentIndex(int(vt::TimerMode::Interval));
     ui.cmbSound->setCurrentIndex(2);
     ok &= save(window, folder + QStringLiteral("/main-speech%1.png").arg(suffix));
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "ui/about/frmAbout.h"
 
-#include "core/twips.h"
 #include "packaging/version.h"
 #include "resources/images.h"
+#include "ui/common/twips.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

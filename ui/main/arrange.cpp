@@ -2,36 +2,36 @@
 // How the main window lays itself out: the table of the current timer mode,
 // the frames fitted to their contents, and a height that follows the number
 // of rows and the sound mode while the width is the user's.
-#include "core/alarmtable.h"
-#include "core/tablecontrol.h"
+#include "ui/common/twips.h"
+#include "ui/main/alarmtableview.h"
 #include "ui/main/frmMain.h"
 
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 
 namespace vt
 {
 
-int frmMain::TableContentHeight(const TableControl& table) const
+int frmMain::TableContentHeight(const AlarmTableView& table) const
 {
-    const int last = table.Rows() - 1;
-    return table.RowPos(last) + table.RowHeight(last) + 100;
+    return pixelsToTwips(table.contentHeight(), table) + 100;
 }
 
 void frmMain::ArrangeWindow()
 {
     const int mode = ui.cmbMode->currentIndex();
-    TableControl& interval = *m_grdTimer[IntervalMode];
-    TableControl& time = *m_grdTimer[TimeMode];
-    if (mode == TimeMode) {
+    AlarmTableView& interval = *m_grdTimer[int(TimerMode::Interval)];
+    AlarmTableView& time = *m_grdTimer[int(TimerMode::Time)];
+    if (mode == int(TimerMode::Time)) {
         ui.chkIntervalRound->hide();
         ui.frmTimer->setTitle(QStringLiteral("Alarm Time and Message"));
         time.show();
         interval.hide();
         time.move(interval.pos());
         time.resize(time.width(), tw(TableContentHeight(time)));
-    } else if (mode == IntervalMode) {
+    } else if (mode == int(TimerMode::Interval)) {
         ui.chkIntervalRound->show();
         ui.frmTimer->setTitle(QStringLiteral("Alarm Interval and Message"));
         interval.show();
@@ -40,7 +40,7 @@ void frmMain::ArrangeWindow()
     } else {
         return;
     }
-    TableControl& current = *m_grdTimer[mode];
+    AlarmTableView& current = *m_grdTimer[mode];
     int height = fitFrames(current);
     // A long table would make the window taller than the screen: the window
     // stops at the screen's edge and the table scrolls.
@@ -52,6 +52,8 @@ void frmMain::ArrangeWindow()
         const int minimum = qMin(current.height(), current.rowHeight(0) * 4);
         current.resize(current.width(), qMax(minimum, current.height() - (height - room)));
         height = fitFrames(current);
+        // The table scrolls: its scroll bar must not cover a column.
+        fitWidthToColumns();
     }
     if (height != this->height())
         resize(width(), height);
@@ -59,7 +61,7 @@ void frmMain::ArrangeWindow()
 
 // Fits the table frame and the sound frame below it to the current table, and
 // gives the window height they need.
-int frmMain::fitFrames(TableControl& current)
+int frmMain::fitFrames(AlarmTableView& current)
 {
     // Table frame: equal margins of 60 in the window and 120 round the table.
     QGroupBox& frame = *ui.frmTimer;
@@ -81,11 +83,13 @@ int frmMain::fitFrames(TableControl& current)
     const int speechTop = ui.frmSpeech->y();
     sound.resize(sound.width(), speech ? speechTop + ui.frmSpeech->height() + tw(120) : speechTop);
 
-    // The window ends 120 below the sound frame, plus the status bar.
+    // The window ends 120 below the sound frame, plus the status bar, whole.
     const QWidget* menu = menuWidget();
     const int menuHeight =
         menu ? qMax(menu->heightForWidth(width()), menu->sizeHint().height()) : 0;
-    return menuHeight + sound.y() + sound.height() + tw(120) + ui.StatusBar->sizeHint().height();
+    const int statusHeight =
+        qMax(ui.StatusBar->sizeHint().height(), ui.StatusBar->minimumSizeHint().height());
+    return menuHeight + sound.y() + sound.height() + tw(120) + statusHeight;
 }
 
 // The designed width leaves the message column partly hidden with today's
@@ -93,10 +97,13 @@ int frmMain::fitFrames(TableControl& current)
 void frmMain::fitWidthToColumns()
 {
     int widest = 0;
-    for (const TableControl* table : m_grdTimer) {
+    for (const AlarmTableView* table : m_grdTimer) {
         int columns = 2 * table->frameWidth();
         for (int c = 0; c < table->Cols(); ++c)
             columns += table->columnWidth(c);
+        // Room for the scroll bar of a table too long to show whole.
+        if (table->height() < table->contentHeight())
+            columns += table->verticalScrollBar()->sizeHint().width();
         widest = qMax(widest, columns);
     }
     const int needed = widest + 2 * ui.frmTimer->x() + 2 * m_grdTimer[0]->x();

@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: MIT
-// Editing alarm entries in place: a click on a schedule or message cell lays
-// the text box txtTimer over it, a click on an enable cell flips the entry,
-// Tab and Shift+Tab walk from cell to cell. Whatever is typed is in the cell
-// at once; there is nothing to commit or cancel.
-#include "core/alarmtable.h"
-#include "core/tablecontrol.h"
+#include "ui/main/celleditor.h"
+
+#include "ui/common/palette.h"
+#include "ui/common/twips.h"
+#include "ui/main/alarmtableview.h"
 #include "ui/main/frmMain.h"
 
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScrollBar>
+
+#include <functional>
 
 namespace vt
 {
@@ -16,14 +19,7 @@ namespace vt
 namespace
 {
 
-constexpr int kTabKey = 9;
 const char* const kSavedPolicy = "vtSavedFocusPolicy";
-
-int shiftCode(Qt::KeyboardModifiers modifiers)
-{
-    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
-           (modifiers & Qt::AltModifier ? 4 : 0);
-}
 
 int firstSpanContaining(int count, int point, const std::function<int(int)>& start,
                         const std::function<int(int)>& size)
@@ -38,32 +34,41 @@ int firstSpanContaining(int count, int point, const std::function<int(int)>& sta
 
 } // namespace
 
-void frmMain::connectTable(TableControl* table)
+CellEditor::CellEditor(frmMain& window) : QObject(&window), m_window(window)
 {
-    connect(table, &TableControl::MouseMove, this,
-            [this, table](int button, int shift, int x, int y) {
-                grdTimer_MouseMove(table, button, shift, x, y);
+    for (int mode = 0; mode < 2; ++mode)
+        connectTable(window.grdTimer(mode));
+    QLineEdit* editor = window.form().txtTimer;
+    connect(editor, &QLineEdit::textChanged, this, &CellEditor::txtTimer_Change);
+    editor->installEventFilter(this);
+}
+
+void CellEditor::connectTable(AlarmTableView* table)
+{
+    connect(table, &AlarmTableView::MouseMove, this,
+            [this, table](Qt::MouseButtons, Qt::KeyboardModifiers, QPoint at) {
+                grdTimer_MouseMove(*table, at);
             });
-    connect(table, &TableControl::MouseUp, this,
-            [this, table](int button, int shift, int x, int y) {
-                grdTimer_MouseUp(table, button, shift, x, y);
+    connect(table, &AlarmTableView::MouseUp, this,
+            [this, table](Qt::MouseButton button, Qt::KeyboardModifiers, QPoint at) {
+                grdTimer_MouseUp(*table, button, at);
             });
     // Keyboard users reach the same editor and menu from the table's cursor.
-    connect(table, &TableControl::CellActivated, this, [this, table](int row, int col) {
-        if (row < 1)
-            return;
+    connect(table, &AlarmTableView::CellActivated, this, [this, table](int row, int col) {
         if (col == OptionsColumn)
-            openRowMenu(*table, row, col, table->cellCenterGlobal(row, col));
+            emit rowMenuRequested(table, row, col, table->cellCenterGlobal(row, col));
         else
             OpenCellEditor(*table, row, col);
     });
-    connect(table, &TableControl::CellMenuRequested, this, [this, table](int row, int col) {
-        if (row >= 1)
-            openRowMenu(*table, row, col, table->cellCenterGlobal(row, col));
+    connect(table, &AlarmTableView::CellMenuRequested, this, [this, table](int row, int col) {
+        emit rowMenuRequested(table, row, col, table->cellCenterGlobal(row, col));
     });
+    // The editor stays on its cell as the table scrolls.
+    for (QScrollBar* bar : {table->verticalScrollBar(), table->horizontalScrollBar()})
+        connect(bar, &QScrollBar::valueChanged, this, &CellEditor::followScroll);
 }
 
-CellHit frmMain::HitTestCell(const TableControl& table, int x, int y)
+CellHit CellEditor::HitTestCell(const AlarmTableView& table, int x, int y)
 {
     CellHit hit;
     hit.col = firstSpanContaining(
@@ -75,18 +80,18 @@ CellHit frmMain::HitTestCell(const TableControl& table, int x, int y)
     return hit;
 }
 
-void frmMain::grdTimer_MouseMove(TableControl* table, int /*button*/, int /*shift*/, int x, int y)
+void CellEditor::grdTimer_MouseMove(AlarmTableView& table, QPoint at)
 {
-    UpdateTableToolTip(*table, x, y);
+    UpdateTableToolTip(table, at.x(), at.y());
 }
 
-void frmMain::grdTimer_MouseUp(TableControl* table, int button, int shift, int x, int y)
+void CellEditor::grdTimer_MouseUp(AlarmTableView& table, Qt::MouseButton button, QPoint at)
 {
-    setStatusText(QString());
-    HandleTableClick(*table, button, shift, x, y);
+    m_window.setStatusText(QString());
+    HandleTableClick(table, button, at.x(), at.y());
 }
 
-void frmMain::UpdateTableToolTip(TableControl& table, int x, int y)
+void CellEditor::UpdateTableToolTip(AlarmTableView& table, int x, int y)
 {
     QString tip;
     switch (table.MouseCol()) {
@@ -94,14 +99,13 @@ void frmMain::UpdateTableToolTip(TableControl& table, int x, int y)
         tip = QStringLiteral("Enable/Disable");
         break;
     case ScheduleColumn:
-        if (timerMode() == IntervalMode)
-            tip = QStringLiteral("Interval (Minutes)");
-        else if (timerMode() == TimeMode)
-            tip = QStringLiteral("Time (hh:mm:ss)");
+        tip = m_window.timerMode() == TimerMode::Interval ? QStringLiteral("Interval (Minutes)")
+                                                          : QStringLiteral("Time (hh:mm:ss)");
         break;
     case MessageColumn:
-        tip = ui.cmbSound->currentIndex() == 2 ? QStringLiteral("Message to Display and Speak")
-                                               : QStringLiteral("Message to Display");
+        tip = m_window.soundMode() == SoundMode::Speech
+                  ? QStringLiteral("Message to Display and Speak")
+                  : QStringLiteral("Message to Display");
         break;
     case OptionsColumn:
         tip = HitTestCell(table, x, y).row == 0 ? QStringLiteral("Additional Options")
@@ -114,29 +118,21 @@ void frmMain::UpdateTableToolTip(TableControl& table, int x, int y)
     table.setToolTip(tip);
 }
 
-void frmMain::HandleTableClick(TableControl& table, int button, int /*shift*/, int x, int y)
+void CellEditor::HandleTableClick(AlarmTableView& table, Qt::MouseButton button, int x, int y)
 {
-    if (button != 1 && button != 2)
+    if (button != Qt::LeftButton && button != Qt::RightButton)
         return;
     CellHit hit = HitTestCell(table, x, y);
     if (hit.row < 1 || hit.col < 0)
         return;
-    const QPoint at = table.mapToGlobal(QPoint(tw(x), tw(y)));
-    if (button == 2 || hit.col == OptionsColumn)
-        openRowMenu(table, hit.row, hit.col, at);
+    const QPoint at = table.mapToGlobal(QPoint(twipsToPixels(x, table), twipsToPixels(y, table)));
+    if (button == Qt::RightButton || hit.col == OptionsColumn)
+        emit rowMenuRequested(&table, hit.row, hit.col, at);
     else
         OpenCellEditor(table, hit.row, hit.col);
 }
 
-void frmMain::openRowMenu(TableControl& table, int row, int col, const QPoint& globalPos)
-{
-    table.setRow(row);
-    table.setCol(col);
-    mnuTimer_Click();
-    ui.mnuTimer->popup(globalPos);
-}
-
-void frmMain::OpenCellEditor(TableControl& table, int& row, int& col)
+void CellEditor::OpenCellEditor(AlarmTableView& table, int& row, int& col)
 {
     const int rows = table.Rows();
     const int cols = table.Cols();
@@ -151,65 +147,105 @@ void frmMain::OpenCellEditor(TableControl& table, int& row, int& col)
         row = 1;
     else if (row < 1)
         row = rows - 1;
+    if (row < 1)
+        return; // a table without entries has no cell to edit
 
-    table.setRow(row);
-    table.setCol(col);
-    placeEditor(table);
+    AlarmTableModel& model = *table.alarmModel();
+    m_table = &table;
+    m_editing = model.cellIndex(row, col);
+    table.setCurrentCell(row, col);
+    table.scrollTo(m_editing);
+    placeEditor();
+    QLineEdit* editor = m_window.form().txtTimer;
     // Screen readers name the editor after the column it edits.
-    if (const QTableWidgetItem* header = table.horizontalHeaderItem(col))
-        ui.txtTimer->setAccessibleName(header->text());
-    ui.txtTimer->setText(table.Text());
-    QPalette p = ui.txtTimer->palette();
-    p.setColor(QPalette::Base, toQColor(table.CellBackColor(), table.palette()));
-    p.setColor(QPalette::Text, toQColor(table.CellForeColor(), table.palette()));
-    ui.txtTimer->setPalette(p);
+    editor->setAccessibleName(
+        model.headerData(col, Qt::Horizontal, Qt::AccessibleTextRole).toString());
+    const AlarmCell& cell = model.table().cell(row, col);
+    editor->setText(cell.text);
+    QPalette p = editor->palette();
+    p.setColor(QPalette::Base, toQColor(cell.back, table.palette()));
+    p.setColor(QPalette::Text, toQColor(cell.fore, table.palette()));
+    editor->setPalette(p);
 
     if (col == EnableColumn) {
-        SetEntryEnabled(table, row, col, !IsEntryEnabled(table, row, col));
+        model.setEntryEnabled(row, !model.isEntryEnabled(row));
         return;
     }
-    ui.txtTimer->show();
-    ui.txtTimer->raise();
-    ui.txtTimer->setFocus(Qt::OtherFocusReason);
+    editor->show();
+    editor->raise();
+    editor->setFocus(Qt::OtherFocusReason);
 }
 
-void frmMain::placeEditor(const TableControl& table)
+// The editor and the tables share the frame, so the table's own place counts.
+void CellEditor::placeEditor()
 {
-    // The editor and the tables share the frame, so the table's own place counts.
-    ui.txtTimer->setGeometry(table.x() + tw(table.CellLeft()), table.y() + tw(table.CellTop()),
-                             tw(table.CellWidth()), tw(table.CellHeight()));
-}
-
-void frmMain::txtTimer_Change(const QString& text)
-{
-    currentTable().setText(text);
-}
-
-void frmMain::txtTimer_KeyDown(int keyCode, int shift)
-{
-    if (keyCode != kTabKey)
+    if (!m_table || !m_editing.isValid())
         return;
-    TableControl& table = currentTable();
-    int row = table.Row();
-    int col = table.Col() + (shift == 0 ? 1 : -1);
-    OpenCellEditor(table, row, col);
+    const QRect cell = m_table->cellRect(AlarmTableModel::tableRow(m_editing), m_editing.column());
+    QLineEdit* editor = m_window.form().txtTimer;
+    editor->setGeometry(QRect(m_table->mapTo(editor->parentWidget(), cell.topLeft()), cell.size()));
 }
 
-void frmMain::txtTimer_GotFocus()
+// Scrolled, the editor moves with its cell, and ends once the cell leaves the
+// part of the table that shows.
+void CellEditor::followScroll()
+{
+    if (!isEditing())
+        return;
+    const QRect cell = m_table->cellRect(AlarmTableModel::tableRow(m_editing), m_editing.column());
+    const QRect shown(m_table->viewport()->pos(), m_table->viewport()->size());
+    if (shown.contains(cell))
+        placeEditor();
+    else
+        endCellEditing();
+}
+
+void CellEditor::txtTimer_Change(const QString& text)
+{
+    if (m_table && m_editing.isValid())
+        m_table->alarmModel()->setData(m_editing, text);
+}
+
+void CellEditor::txtTimer_KeyDown(Qt::KeyboardModifiers modifiers)
+{
+    if (!m_table || !m_editing.isValid())
+        return;
+    int row = AlarmTableModel::tableRow(m_editing);
+    int col = m_editing.column() + (modifiers == Qt::NoModifier ? 1 : -1);
+    OpenCellEditor(*m_table, row, col);
+}
+
+void CellEditor::txtTimer_GotFocus()
 {
     // No tab stops while editing, so Tab and Shift+Tab stay with the editor.
     SetTabStops(false);
 }
 
-void frmMain::txtTimer_LostFocus()
+void CellEditor::txtTimer_LostFocus()
 {
-    ui.txtTimer->hide();
+    m_window.form().txtTimer->hide();
     SetTabStops(true);
 }
 
-void frmMain::SetTabStops(bool flag)
+bool CellEditor::isEditing() const
 {
-    const auto controls = findChildren<QWidget*>();
+    return m_table && m_window.form().txtTimer->isVisible();
+}
+
+void CellEditor::endCellEditing()
+{
+    if (!isEditing())
+        return;
+    // The keyboard goes back to the table's cursor. Hiding the editor alone
+    // would leave it the focus, since no other control is a tab stop while
+    // editing, and keystrokes would still reach the cell.
+    m_table->setFocus(Qt::OtherFocusReason);
+    txtTimer_LostFocus();
+}
+
+void CellEditor::SetTabStops(bool flag)
+{
+    const auto controls = m_window.findChildren<QWidget*>();
     for (QWidget* control : controls) {
         if (control->isHidden())
             continue;
@@ -224,26 +260,23 @@ void frmMain::SetTabStops(bool flag)
     }
 }
 
-bool frmMain::eventFilter(QObject* watched, QEvent* event)
+bool CellEditor::eventFilter(QObject* watched, QEvent* event)
 {
-    if (m_closeRefused && isOtherUserAction(watched, event))
-        armCloseWithoutSaving(false);
-    if (watched != ui.txtTimer)
-        return QMainWindow::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::KeyPress: {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
-            const int shift = shiftCode(key->modifiers()) | (key->key() == Qt::Key_Backtab);
-            txtTimer_KeyDown(kTabKey, shift);
+            // Shift, Ctrl or Alt with Tab goes back.
+            const Qt::KeyboardModifiers modifiers =
+                key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+            txtTimer_KeyDown(key->key() == Qt::Key_Backtab ? modifiers | Qt::ShiftModifier
+                                                           : modifiers);
             return true;
         }
         if (key->key() == Qt::Key_Escape || key->key() == Qt::Key_Return ||
             key->key() == Qt::Key_Enter) {
             // Back to the table's cursor on the same cell, for keyboard users.
-            TableControl& table = currentTable();
-            table.setCurrentCell(table.Row(), table.Col());
-            table.setFocus(Qt::OtherFocusReason);
+            endCellEditing();
             return true;
         }
         break;
@@ -262,7 +295,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     default:
         break;
     }
-    return QMainWindow::eventFilter(watched, event);
+    return QObject::eventFilter(watched, event);
 }
 
 } // namespace vt

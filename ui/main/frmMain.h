@@ -1,44 +1,43 @@
 // SPDX-License-Identifier: MIT
 // The main window: the alarm tables of both timer modes, the run controls, the
-// sound settings and the status bar. It hosts the run, answers for the message
-// window, edits cells in place and offers the row commands.
+// sound settings and the status bar. It lays itself out, shows the run's state
+// in its controls, caption and status bar, and hosts the pieces that each do
+// one job: the cell editor, the row menu, the file commands and the desktop
+// around it (tray and notifications).
 #pragma once
 
-#include "core/picture.h"
+#include "core/modes.h"
 #include "core/runcontrol.h"
 #include "platform/sleepinhibitor.h"
 #include "settings/settings.h"
+#include "speech/alarmsound.h"
 #include "speech/beeper.h"
 #include "speech/speechengine.h"
 #include "speech/speechservice.h"
-#include "ui/message/frmMessage.h"
+#include "ui/main/alarmtablemodel.h"
 #include "ui_frmMain.h"
 
 #include <QMainWindow>
-#include <QPointer>
-#include <QTimer>
 
 #include <array>
-#include <functional>
 #include <memory>
-#include <optional>
 
 class QLabel;
 
 namespace vt
 {
 
+class CellEditor;
 class Clock;
+class DesktopLink;
 class DesktopNotifier;
+class FileCommands;
+class RowMenu;
+class StatusLabel;
 class TrayIcon;
+class frmMessage;
 
-// A cell of a table, -1 where a point lies outside all rows or columns.
-struct CellHit {
-    int row = -1;
-    int col = -1;
-};
-
-class frmMain : public QMainWindow, private RunHost, public MessageHost
+class frmMain : public QMainWindow, public StatusReporter
 {
     Q_OBJECT
 
@@ -61,36 +60,52 @@ public:
     // The session is ending: saves now, so nothing is lost whatever follows.
     void saveForSession();
 
-    // Answers from the message window, and the sounds it asks for.
-    void answerContinue(const AlarmId& alarm) override;
-    void answerStop(const AlarmId& alarm) override;
-    int SoundMode() const override;
-    bool SpeechSpeak(const QString& sMessage, bool wait) override;
-    void SpeechStop() override;
+    // The status line and the beep of every failure and notice.
+    void setStatusText(const QString& text) override;
     void beep() override;
-    void alarmBeep() override;
 
-    void ArrangeWindow() override;
+    void ArrangeWindow();
     // Height in twips at which every row of the table shows, with 100 to spare.
-    int TableContentHeight(const TableControl& table) const;
+    int TableContentHeight(const AlarmTableView& table) const;
 
-    TableControl* grdTimer(int index) const { return m_grdTimer.at(index); }
-    TableControl& currentTable() const;
+    TimerMode timerMode() const;
+    SoundMode soundMode() const;
+    bool intervalRound() const;
+    AlarmTableModel& model(TimerMode mode) const { return *m_models[int(mode)]; }
+    AlarmTableView* grdTimer(int index) const { return m_grdTimer.at(index); }
+    AlarmTableView& currentTable() const;
+    AlarmTableModel& currentModel() const;
+    RunControl& run() { return m_run; }
     const RunControl& run() const { return m_run; }
     QLabel* statePanel() const { return m_state; }
-    QLabel* statusPanel() const { return m_status; }
+    QLabel* statusPanel() const;
+    // The status line's whole text, which the panel may show shortened.
+    QString statusText() const;
     // Null until the first alarm.
     frmMessage* messageWindow() const { return m_message.get(); }
-    const QTimer& tick() const { return tmrTimer; }
     const Ui::frmMain& form() const { return ui; }
-    const SpeechService& speech() const { return *m_speech; }
+    Ui::frmMain& form() { return ui; }
     SpeechService& speech() { return *m_speech; }
-    const QString& settingsFile() const { return sSettingsFile; }
+    const QString& settingsFile() const;
     // Null while the About box is closed.
-    QWidget* aboutBox() const { return m_about.data(); }
+    QWidget* aboutBox() const;
+    CellEditor& editor() const { return *m_editor; }
 
-    // Cell editor and row commands, as the table's mouse events reach them.
-    static CellHit HitTestCell(const TableControl& table, int x, int y);
+    // Ends a reading of the Speak button (Start, Default, Open... and closing
+    // do, so that it cannot keep a Speech alarm from being heard).
+    void endSpeakReading();
+    // Shows the cursor's row in the Speak button's tool tip.
+    void showSpeakRow();
+    // The File menu's views of the settings.
+    Settings currentSettings() const;
+    void applySettings(const Settings& settings, const SpeechSettings& speech);
+    void keepUnlistedSpeech(const LoadOutcome& outcome);
+    // The voice first, by its description when that is listed, otherwise by
+    // its index (one beyond the list is ignored); its selection moves the
+    // sliders to the voice's own values, which the stored positions replace.
+    void applySpeech(SpeechSettings speech);
+    // Reports a problem of a loaded file with its prefix ("Settings Error, ").
+    void reportSettingsProblem(const QString& prefix, const LoadOutcome& outcome);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -98,122 +113,60 @@ protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // RunHost
-    int timerMode() const override;
-    bool intervalRound() const override;
-    TableControl* timerTable(int mode) override;
-    RunControls runControls() override;
-    void setCaption(const QString& caption) override;
-    void minimizeWindow() override;
-    void restoreWindow() override;
-    void setStateText(const QString& text) override;
-    void setStatusText(const QString& text) override;
-    void setTickEnabled(bool enabled) override;
-    void setMessageCaption(const QString& caption) override;
-    void keepAwake(const QString& why) override;
-    void allowSleep() override;
-    void runEnded() override;
-    void showMessage(const AlarmId& alarm, const QString& message, ColorValue backColor,
-                     ColorValue foreColor) override;
-    void closeMessage() override;
-
     void setupStatusBar();
     void describeControls();
     void connectControls();
-    void connectTable(TableControl* table);
-    void connectRowMenu();
+    void connectSpeech();
     void fitWidthToColumns();
-    int fitFrames(TableControl& current);
+    int fitFrames(AlarmTableView& current);
+    void placeOnScreen();
     frmMessage& messageForm();
 
     void Form_Load();
-    void loadStartSettings();
     void Form_Resize();
-    void SettingsDefault();
-    void SettingsLoad();
-    SettingsControls settingsControls() const;
     void engineReady();
-    void keepUnlistedSpeech(const LoadOutcome& outcome);
+    void voicesListed(const QStringList& voices);
     void keepUnlistedSlider(std::optional<int> SpeechSettings::*field, int value);
     void warnSpeechWithoutVoices();
-    void endSpeakReading();
     void warnSilentRun();
-    void reportSettingsProblem(const QString& prefix, const LoadOutcome& outcome);
-    void stopRunForRefill();
-    void endCellEditing();
-    void armCloseWithoutSaving(bool armed);
-    static bool isOtherUserAction(QObject* watched, QEvent* event);
-    void connectFileMenu();
-    void mnuFileDefault_Click();
-    void mnuFileRecall_Click();
-    void mnuFileSave_Click();
-    void mnuFileExit_Click();
-    void mnuHelpAbout_Click();
     void cmdStart_Click();
     void cmdStop_Click();
     void cmbMode_Click();
     void cmbSound_Click();
-    void tmrTimer_Timer();
-
-    // Tray icon and notifications.
-    QString trayText() const;
-    void updateTray();
-    void alarmShown(const QString& message);
-    void alarmAnswered();
-    void showMainWindow();
-    void bringForward();
     void cmdSpeechSpeak_Click();
-    void mnuTimerSpeak();
+    void sldSpeechRate_Change(int value);
+    void sldSpeechVolume_Change(int value);
 
-    // In-place cell editor.
-    void grdTimer_MouseMove(TableControl* table, int button, int shift, int x, int y);
-    void grdTimer_MouseUp(TableControl* table, int button, int shift, int x, int y);
-    void UpdateTableToolTip(TableControl& table, int x, int y);
-    void HandleTableClick(TableControl& table, int button, int shift, int x, int y);
-    void OpenCellEditor(TableControl& table, int& row, int& col);
-    void txtTimer_Change(const QString& text);
-    void txtTimer_KeyDown(int keyCode, int shift);
-    void txtTimer_GotFocus();
-    void txtTimer_LostFocus();
-    void SetTabStops(bool flag);
-    void placeEditor(const TableControl& table);
-    void openRowMenu(TableControl& table, int row, int col, const QPoint& globalPos);
-
-    // Row commands.
-    void mnuTimer_Click();
-    void mnuTimerResetColor();
-    void mnuTimerBackColor();
-    void mnuTimerForeColor();
-    void chooseMessageColor(bool background);
-    void mnuTimerMoveUp();
-    void mnuTimerMoveDown();
-    void mnuTimerInsert();
-    void mnuTimerDelete();
+    // The run's state, as the window shows it.
+    void runStateChanged();
+    void SetRunControls(bool running);
+    void runStarted();
+    void runArmed();
+    void runEnded();
+    void setCaption(const QString& caption);
+    void setStateText(const QString& text);
 
     int tw(int twips) const; // twips to logical pixels
-    int pixelsToTw(int pixels) const;
 
     Ui::frmMain ui;
-    std::array<TableControl*, 2> m_grdTimer{};
-    ImageList m_images;
+    std::array<AlarmTableModel*, 2> m_models{};
+    std::array<AlarmTableView*, 2> m_grdTimer{};
     QLabel* m_state = nullptr;
-    QLabel* m_status = nullptr;
-    QTimer tmrTimer;
+    StatusLabel* m_status = nullptr;
     RunControl m_run;
+    RunPhase m_shownPhase = RunPhase::Stopped;
     Beeper& m_beeper;
     SpeechEngineProvider& m_speechProvider;
     SleepInhibitor& m_sleep;
     std::unique_ptr<SpeechService> m_speech;
+    std::unique_ptr<AlarmSound> m_sound;
     std::unique_ptr<frmMessage> m_message;
-    QPointer<QWidget> m_about;
-    QString m_defaultSettingsFile;
-    QString m_startFile;
-    QPointer<TrayIcon> m_tray;
-    QPointer<DesktopNotifier> m_notifier;
-    QString sSettingsFile;
+    std::unique_ptr<CellEditor> m_editor;
+    std::unique_ptr<RowMenu> m_rowMenu;
+    std::unique_ptr<FileCommands> m_files;
+    std::unique_ptr<DesktopLink> m_desktop;
     // Speech values read from a file, and slider positions chosen, while no
     // voices were listed: applied once they are, and the voice written back
     // unchanged until then, also when the engine failed or timed out.
@@ -228,8 +181,6 @@ private:
     bool m_heldBeep = false;
     // Counts the Speak button's readings; a new count ends the one going on.
     quint64 m_speakRound = 0;
-    bool m_closeRefused = false;
-    bool m_closingForSystem = false;
 };
 
 } // namespace vt

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "ui/message/frmMessage.h"
 
-#include "core/twips.h"
+#include "speech/alarmsound.h"
+#include "ui/common/palette.h"
+#include "ui/common/twips.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -40,10 +42,10 @@ void installAlertRole()
 
 } // namespace
 
-frmMessage::frmMessage(MessageHost& host, QWidget* parent)
+frmMessage::frmMessage(AlarmSound& sound, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_host(host)
+      m_sound(sound)
 {
     // Before any part of the window is known to screen readers.
     installAlertRole();
@@ -87,18 +89,15 @@ int frmMessage::tw(int twips) const
     return twipsToPixels(twips, *this);
 }
 
-void frmMessage::Start(const AlarmId& alarm, const QString& sMessage, ColorValue BackColor,
-                       ColorValue ForeColor)
+void frmMessage::Start(const Alarm& alarm)
 {
     m_alarm = alarm;
-    m_message = sMessage;
-    m_backColor = BackColor;
-    m_foreColor = ForeColor;
     m_keystrokes = 0;
-    m_beepInstead = false;
+    m_sound.startAlarm();
 
-    setAccessibleDescription(sMessage);
-    showColors(BackColor, ForeColor);
+    setWindowTitle(alarm.caption);
+    setAccessibleDescription(alarm.message);
+    showColors(alarm.backColor, alarm.foreColor);
     placeForMessage();
     tmrTimer.setInterval(1000);
     m_previousForeground = QApplication::activeWindow();
@@ -138,8 +137,10 @@ void frmMessage::placeForMessage()
     // Centred on the screen, and never off the part of it that windows may use.
     const QSize outer(clientWidth + frameWidth, height() + frameHeight);
     QPoint at = area.center() - QPoint(outer.width() / 2, outer.height() / 2) + QPoint(1, 1);
-    at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() + 1 - outer.width())));
-    at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() + 1 - outer.height())));
+    at.setX(
+        std::clamp(at.x(), room.left(), std::max(room.left(), room.right() + 1 - outer.width())));
+    at.setY(
+        std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() + 1 - outer.height())));
     move(at);
 }
 
@@ -150,7 +151,7 @@ void frmMessage::placeForMessage()
 int frmMessage::fitMessage(int maxClientWidth, int maxExtraHeight)
 {
     QLabel& label = *ui.lblMessage;
-    label.setText(m_message);
+    label.setText(m_alarm.message);
     label.adjustSize();
     const int oneLine = label.height();
     const int width = maxClientWidth - tw(120);
@@ -158,9 +159,9 @@ int frmMessage::fitMessage(int maxClientWidth, int maxExtraHeight)
         return 0;
 
     const QFontMetrics metrics(label.font());
-    const int padding = label.width() - metrics.horizontalAdvance(m_message);
+    const int padding = label.width() - metrics.horizontalAdvance(m_alarm.message);
     const int maxLines = std::max(1, 1 + maxExtraHeight / std::max(1, metrics.lineSpacing()));
-    QTextLayout layout(m_message, label.font());
+    QTextLayout layout(m_alarm.message, label.font());
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
@@ -170,11 +171,11 @@ int frmMessage::fitMessage(int maxClientWidth, int maxExtraHeight)
         line.setLineWidth(width - padding);
         if (lines.size() == maxLines - 1) {
             // The last line that fits holds the rest, cut short.
-            lines << metrics.elidedText(m_message.mid(line.textStart()).simplified(),
+            lines << metrics.elidedText(m_alarm.message.mid(line.textStart()).simplified(),
                                         Qt::ElideRight, width - padding);
             break;
         }
-        lines << m_message.mid(line.textStart(), line.textLength()).trimmed();
+        lines << m_alarm.message.mid(line.textStart(), line.textLength()).trimmed();
     }
     layout.endLayout();
     label.setText(lines.join(QLatin1Char('\n')));
@@ -200,37 +201,17 @@ void frmMessage::tmrTimer_Timer()
         return;
     // Flash: swap the colours each second. With equal colours nothing shows,
     // but the alarm still sounds.
-    if (m_shownBack == m_backColor)
-        showColors(m_foreColor, m_backColor);
+    if (m_shownBack == m_alarm.backColor)
+        showColors(m_alarm.foreColor, m_alarm.backColor);
     else
-        showColors(m_backColor, m_foreColor);
-    sound();
+        showColors(m_alarm.backColor, m_alarm.foreColor);
+    m_sound.tick(m_alarm.message);
     // An answer to the beep or speech may have closed the window meanwhile.
     if (!isVisible())
         return;
     activateWindow();
     if (isActiveWindow())
         sendKeystroke();
-}
-
-void frmMessage::sound()
-{
-    switch (m_host.SoundMode()) {
-    case 1:
-        m_host.alarmBeep();
-        break;
-    case 2:
-        // Skipped by the speech service while the previous reading goes on,
-        // so the message is read again as soon as it has ended. Once reading
-        // fails, the alarm beeps instead, so it is still heard.
-        if (m_beepInstead)
-            m_host.alarmBeep();
-        else
-            m_beepInstead = !m_host.SpeechSpeak(m_message, false);
-        break;
-    default:
-        break;
-    }
 }
 
 // A keystroke to this window alone each second, so the desktop counts the
@@ -258,8 +239,8 @@ void frmMessage::keyPressEvent(QKeyEvent* event)
 bool frmMessage::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    const bool key = type == QEvent::KeyPress || type == QEvent::KeyRelease ||
-                     type == QEvent::ShortcutOverride;
+    const bool key =
+        type == QEvent::KeyPress || type == QEvent::KeyRelease || type == QEvent::ShortcutOverride;
     if (key && m_shownSince.isValid() && !m_shownSince.hasExpired(kKeyGuardMs))
         return true;
     return QWidget::eventFilter(watched, event);
@@ -287,7 +268,7 @@ void frmMessage::bringForward()
 void frmMessage::MessageDismiss()
 {
     tmrTimer.stop();
-    m_host.SpeechStop();
+    m_sound.stop();
     if (m_previousForeground && m_previousForeground != this)
         m_previousForeground->activateWindow();
     hide();
@@ -299,16 +280,20 @@ void frmMessage::dismiss()
         MessageDismiss();
 }
 
-void frmMessage::cmdOk_Click()
+void frmMessage::answer(Answer answer)
 {
     MessageDismiss();
-    m_host.answerContinue(m_alarm);
+    emit answered(m_alarm.id, answer);
+}
+
+void frmMessage::cmdOk_Click()
+{
+    answer(Answer::Continue);
 }
 
 void frmMessage::cmdCancel_Click()
 {
-    MessageDismiss();
-    m_host.answerStop(m_alarm);
+    answer(Answer::Stop);
 }
 
 void frmMessage::closeEvent(QCloseEvent* event)
@@ -316,7 +301,7 @@ void frmMessage::closeEvent(QCloseEvent* event)
     // Closing the window by any means other than Stop continues the run.
     event->accept();
     if (isVisible())
-        cmdOk_Click();
+        answer(Answer::Close);
 }
 
 } // namespace vt

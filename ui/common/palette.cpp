@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "core/colorvalue.h"
+#include "ui/common/palette.h"
 
 #include <array>
 
@@ -44,11 +44,6 @@ constexpr std::array<SystemRole, 25> kSystemRoles{{
 }};
 
 } // namespace
-
-bool isSystemColor(ColorValue value)
-{
-    return (quint32(value) & 0xFF000000u) == 0x80000000u;
-}
 
 QColor toQColor(ColorValue value, const QPalette& palette)
 {

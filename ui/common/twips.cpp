@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "core/twips.h"
+#include "ui/common/twips.h"
 
 #include <QApplication>
 #include <QFontMetricsF>
