@@ -28,6 +28,7 @@ public:
     ~TrayIcon() override;
 
     void setToolTip(const QString& text);
+    const QString& toolTip() const { return m_toolTip; }
     // Stop can be chosen only while a run is armed.
     void setStopEnabled(bool enabled);
     // Whether the icon stands in a tray yet.

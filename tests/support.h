@@ -30,6 +30,16 @@
         return QTest::qExec(&test, argc, argv);                                                    \
     }
 
+// Keeps the reason a run gives for keeping the machine awake.
+class FakeSleepInhibitor : public vt::SleepInhibitor
+{
+public:
+    void inhibit(const QString& why) override { reason = why; }
+    void release() override { reason.clear(); }
+    bool isHeld() const override { return !reason.isEmpty(); }
+    QString reason;
+};
+
 class FakeBeeper : public vt::Beeper
 {
 public:
@@ -164,7 +174,7 @@ struct WindowDriver {
     FakeBeeper beeper;
     FakeSpeechEngine* engine; // owned by the window once handed over
     FakeSpeechProvider speech;
-    vt::NullSleepInhibitor sleep;
+    FakeSleepInhibitor sleep;
     vt::frmMain window;
 
     // settings: the file found at start-up, if any; engine null: no speech at all.

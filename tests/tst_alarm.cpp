@@ -193,9 +193,11 @@ private slots:
             while (QWidget* modal = QApplication::activeModalWidget())
                 modal->close();
         };
-        if (command == u"mnuHelpAbout"_s) { // modeless
+        if (command == u"mnuHelpAbout"_s) { // modeless, and Esc closes it
             d.ui().mnuHelpAbout->trigger();
             answerAlarm();
+            QTest::keyClick(d.window.aboutBox(), Qt::Key_Escape);
+            QTRY_VERIFY(!d.window.aboutBox());
         } else {
             whenModal<QDialog>([&](QDialog* dialog) {
                 if (command != u"replace"_s)
@@ -213,6 +215,25 @@ private slots:
         }
         QTRY_VERIFY(answered);
     }
+    // Answered, a Time alarm gives way to the next one an hour later in the
+    // caption, the tray's tool tip and the reason to keep the machine awake.
+    void answeredAlarmNamesTheNext()
+    {
+        WindowDriver d("[Timer]\nMode=1\n[Time]\nCount=2\n#1 Enabled=True\n#1 Time=07:00:00\n"
+                       "#1 Message Text=A\n#2 Enabled=True\n#2 Time=08:00:00\n#2 Message Text=B\n");
+        TrayIcon tray(QIcon{});
+        d.window.attachTray(&tray);
+        d.clock.setLocal(QDate(2027, 1, 16), QTime(6, 59, 59));
+        QTest::mouseClick(d.ui().cmdStart, Qt::LeftButton);
+        d.clock.setLocal(QDate(2027, 1, 16), QTime(7, 0, 0));
+        fireTick(d.window.run().tick());
+        QCOMPARE(tray.toolTip(), u"Vigiltide - 07:00:00"_s);
+        d.clock.setLocal(QDate(2027, 1, 16), QTime(7, 0, 4));
+        QTest::mouseClick(d.window.messageWindow()->form().cmdOk, Qt::LeftButton);
+        QCOMPARE(std::tuple(d.window.windowTitle(), tray.toolTip(), d.sleep.reason),
+                 std::tuple(u"Timer 08:00"_s, u"Timer 08:00"_s, u"Vigiltide alarm due at 08:00"_s));
+    }
+
     void trayAndNotificationBringTheAlarm_data()
     {
         QTest::addColumn<QString>("from");

@@ -430,6 +430,37 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(app->state(), QProcess::NotRunning, 10000);
     }
 
+    void mainWindowStartsOnScreen_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::newRow("one entry") << QByteArray("[Interval]\nCount=1\n");
+        QTest::newRow("Time mode") << QByteArray("[Timer]\nMode=1\n");
+        QByteArray thousand = "[Interval]\nCount=1000\n";
+        for (int n = 1; n <= 1000; ++n)
+            thousand += QString("#%1 Enabled=True\n#%1 Interval=60\n").arg(n).toUtf8();
+        QTest::newRow("1000 entries") << thousand;
+    }
+    // Arranged for its settings before it is shown, the window's frame starts
+    // on the screen: its title bar, and the buttons on it, can be reached.
+    void mainWindowStartsOnScreen()
+    {
+        QFETCH(QByteArray, settings);
+        const QString file = m_dir.filePath("start.ini");
+        writeFile(file, settings);
+        QProcess* app = start({file});
+        QTRY_VERIFY_WITH_TIMEOUT(windows(app).contains("Vigiltide"), 15000);
+        const QString info = run("xwininfo", {"-id", windows(app)["Vigiltide"]});
+        const auto at = [&info](const char* what) {
+            return QRegularExpression(QString(what) + ":\\s*(-?\\d+)")
+                .match(info)
+                .captured(1)
+                .toInt();
+        };
+        QVERIFY2(at("Absolute upper-left Y") > 0 && at("Absolute upper-left X") >= 0,
+                 qPrintable(info));
+        QVERIFY(at("Absolute upper-left Y") + at("Height") <= 1024);
+    }
+
     void termination_data()
     {
         QTest::addColumn<int>("signalNumber");

@@ -6,6 +6,7 @@
 
 #include "settings/settings.h"
 
+#include <QMenuBar>
 #include <QStandardPaths>
 
 #include <csignal>
@@ -207,8 +208,14 @@ private slots:
         d.window.close();
         QVERIFY(d.window.isVisible());
         QCOMPARE(d.beeper.beeps, beeps + 2);
-        d.window.close();
-        QVERIFY(!d.window.isVisible());
+        // Right after, File, Exit through the menu ends it, as the close box does.
+        QMenuBar* bar = d.window.menuBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {},
+                          bar->actionGeometry(d.ui().mnuFile->menuAction()).center());
+        QTRY_VERIFY(d.ui().mnuFile->isVisible());
+        QTest::mouseClick(d.ui().mnuFile, Qt::LeftButton, {},
+                          d.ui().mnuFile->actionGeometry(d.ui().mnuFileExit).center());
+        QTRY_VERIFY(!d.window.isVisible());
         if (kind == "folder")
             QVERIFY(QFileInfo(d.path()).isDir());
         else

@@ -86,6 +86,9 @@ private slots:
             << anna
             << QStringList{"Dutch - Kees", "English - Alan", "English - Bella", "German - Anna"}
             << "German - Anna";
+        QTest::newRow("by name, now first, the index another's")
+            << anna << QStringList{"German - Anna", "Dutch - Kees", "English - Alan"}
+            << "German - Anna";
         QTest::newRow("name gone: its index") << anna << abc << "C";
         QTest::newRow("index beyond: the first") << anna << abc.first(2) << "A";
         QTest::newRow("older file: the index")

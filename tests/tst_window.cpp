@@ -3,7 +3,11 @@
 // commands, and a layout that never overlaps or clips, whatever the modes.
 #include "support.h"
 
+#include "ui/common/statuslabel.h"
 #include "ui/main/celleditor.h"
+
+#include <QStatusBar>
+#include <QWheelEvent>
 
 #include <QCheckBox>
 #include <QLabel>
@@ -133,6 +137,7 @@ private slots:
              {"mnuFileDefault", "mnuFileRecall", "mnuFileSave", "mnuFileExit"})
             QTest::newRow(command) << command;
         QTest::newRow("another window") << "";
+        QTest::newRow("the session ends") << "saveForSession";
     }
     // Typing after a File command must not land in whatever cell loading or
     // saving left current; a while in another window changes nothing.
@@ -147,6 +152,8 @@ private slots:
             other.show();
             other.activateWindow();
             QTRY_VERIFY(other.isActiveWindow());
+        } else if (command == u"saveForSession"_s) {
+            d.window.saveForSession();
         } else {
             QFile::setPermissions(d.path(), QFile::ReadOwner); // Exit is refused
             answerDialog(d.path());
@@ -276,6 +283,15 @@ private slots:
         WindowDriver d(file);
         QVERIFY(d.window.frameGeometry().height() <=
                 d.window.screen()->availableGeometry().height());
+        // Scrolled to its end, the table keeps its header, and its scroll bar
+        // covers no column.
+        AlarmTableView& t = d.table();
+        t.scrollToBottom();
+        QVERIFY(t.horizontalHeader()->isVisible() && t.verticalScrollBar()->isVisible());
+        QCOMPARE(CellEditor::HitTestCell(t, t.ColPos(OptionsColumn) + 1, t.RowPos(0) + 1).row, 0);
+        QVERIFY(t.columnViewportPosition(OptionsColumn) + t.columnWidth(OptionsColumn) <=
+                    t.viewport()->width() &&
+                !t.horizontalScrollBar()->isVisible());
         d.pick(1, d.ui().mnuTimerInsert);
         QCOMPARE(std::pair(d.status(), d.beeper.beeps),
                  std::pair(u"Table Full, 1000 entries"_s, 1));
@@ -283,6 +299,86 @@ private slots:
         WindowDriver again(readFile(d.path()));
         QCOMPARE(again.text(kMaxEntries, MessageColumn), u"Check 1000"_s);
         QCOMPARE(again.status(), QString());
+    }
+
+    // The editor stays on the cell it edits: Tab scrolls the table to the
+    // next cell, and the wheel moves the editor with its cell or ends it.
+    void editorStaysOnItsCell()
+    {
+        QByteArray file = "[Interval]\nCount=100\n";
+        for (int n = 1; n <= 100; ++n)
+            file +=
+                u"#%1 Enabled=True\n#%1 Interval=60\n#%1 Message Text=Check %1\n"_s.arg(n).toUtf8();
+        WindowDriver d(file);
+        AlarmTableView& t = d.table();
+        const QRect shown(t.viewport()->pos(), t.viewport()->size());
+        int row = 1;
+        while (shown.contains(t.cellRect(row + 1, MessageColumn)))
+            ++row;
+        d.click(row, MessageColumn);
+        QTRY_VERIFY(d.editor()->hasFocus());
+        const auto editorOnCursor = [&] {
+            const QRect cell = t.cellRect(t.Row(), t.Col());
+            return d.editor()->geometry() ==
+                       QRect(t.mapTo(d.ui().frmTimer, cell.topLeft()), cell.size()) &&
+                   shown.contains(cell);
+        };
+        for (int tab = 0; tab < 8; ++tab)
+            d.key(Qt::Key_Tab);
+        QVERIFY(editorOnCursor());
+        QTest::keyClicks(d.editor(), u"ZZ"_s);
+        QVERIFY(d.text(t.Row(), t.Col()).endsWith(u"ZZ"_s));
+
+        t.scrollToTop();
+        d.click(8, MessageColumn);
+        QTRY_VERIFY(d.editor()->hasFocus());
+        QWheelEvent wheel(QPointF(10, 10), t.viewport()->mapToGlobal(QPointF(10, 10)), {},
+                          QPoint(0, -3 * 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                          false);
+        QCoreApplication::sendEvent(t.viewport(), &wheel);
+        QVERIFY(t.verticalScrollBar()->value() > 0);
+        QVERIFY(!d.editor()->isVisible() || editorOnCursor());
+        d.key(Qt::Key_Q);
+        for (int r = 1; r < t.Rows(); ++r)
+            QCOMPARE(d.text(r, MessageColumn).endsWith(u'Q'), r == 8 && d.editor()->isVisible());
+    }
+
+    // Tab goes through the controls in the order they stand.
+    void tabFollowsTheLayout()
+    {
+        WindowDriver d;
+        const Ui::frmMain& ui = d.ui();
+        ui.cmbSound->setCurrentIndex(2);
+        ui.cmbMode->setFocus();
+        QStringList order;
+        for (int i = 0; i < 10; ++i) {
+            order << QApplication::focusWidget()->objectName();
+            d.key(Qt::Key_Tab);
+        }
+        QCOMPARE(order.join(u' '), u"cmbMode chkIntervalRound cmdStart grdTimer0 cmbSound "
+                                   "cmbSpeechEngine sldSpeechRate cmdSpeechSpeak sldSpeechVolume "
+                                   "cmbMode"_s);
+    }
+
+    // A long status text keeps its reason readable: the path in it gives way
+    // in its middle; the panel's tool tip holds it whole.
+    void longStatusTexts()
+    {
+        WindowDriver d;
+        const QString text = u"Open Error, /tmp/watch-files/bridge/night/bad.ini is not a settings "
+                             "file: it is not text."_s;
+        d.window.setStatusText(text);
+        const QLabel& panel = *d.window.statusPanel();
+        QCOMPARE(panel.toolTip(), text);
+        const QFontMetrics& metrics = panel.fontMetrics();
+        const QString shown = StatusLabel::fitted(
+            text, metrics,
+            metrics.horizontalAdvance(u"Open Error, /tmp/wa\u2026/bad.ini is not a settings file: "
+                                      "it is not text."_s));
+        QVERIFY2(shown.startsWith(u"Open Error, /tmp"_s) &&
+                     shown.endsWith(u"bad.ini is not a settings file: it is not text."_s) &&
+                     shown.contains(u'\u2026'),
+                 qPrintable(shown));
     }
 
     // In the table: F2 edits, Esc leaves, Space flips, the Menu key opens the row menu.
@@ -326,6 +422,14 @@ private slots:
                 checkNothingOverlapsOrClips(ui.centralwidget);
                 QVERIFY(!d.table().horizontalScrollBar()->isVisible() &&
                         !d.table().verticalScrollBar()->isVisible());
+                // A time of day shows with its seconds, not "12:05…".
+                QVERIFY(d.table().fontMetrics().horizontalAdvance(u"12:05:00"_s) + 8 <=
+                        d.table().columnWidth(ScheduleColumn));
+                // The status bar and its panels show whole.
+                const QStatusBar* bar = d.window.statusBar();
+                QVERIFY(d.window.rect().contains(bar->geometry()) &&
+                        bar->height() >= bar->sizeHint().height() &&
+                        bar->rect().contains(d.window.statePanel()->geometry()));
             }
         QCOMPARE(d.status(), QString()); // a new mode clears an old error
         QVERIFY(heights[2] > heights[1] + ui.frmSpeech->height());

@@ -9,6 +9,7 @@
 #include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 
 namespace vt
@@ -49,6 +50,15 @@ frmAbout::frmAbout(QWidget* parent)
     describeControls();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
+}
+
+// The box has no buttons: Esc closes it, as it closes any dialog.
+void frmAbout::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 QString frmAbout::descriptionText(int major, int minor)

@@ -21,6 +21,9 @@ public:
 
     static QString descriptionText(int major, int minor);
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void Form_Load();
     void fitTexts();

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QStyle>
 
 namespace vt
 {
@@ -45,7 +46,10 @@ void frmMain::ArrangeWindow()
     // A long table would make the window taller than the screen: the window
     // stops at the screen's edge and the table scrolls.
     const QScreen* shownOn = screen();
-    const int frame = frameGeometry().height() - this->height();
+    // Before the window is first shown its frame is not known: a title bar's
+    // height stands in for it.
+    const int frame = isVisible() ? frameGeometry().height() - this->height()
+                                  : style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
     const int room = shownOn ? shownOn->availableGeometry().height() - frame : height;
     if (height > room) {
         // Header and three entries at least, or all of a shorter table.

@@ -263,8 +263,13 @@ void frmMain::placeOnScreen()
 void frmMain::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
+    // Once shown, the window's frame is known: a window as tall as the screen
+    // allows is fitted to it.
     if (!std::exchange(m_speechRequested, true))
-        afterFirstFrame(*windowHandle(), this, [this] { m_speechProvider.start(); });
+        afterFirstFrame(*windowHandle(), this, [this] {
+            ArrangeWindow();
+            m_speechProvider.start();
+        });
 }
 
 // ---- the run, as the window shows it

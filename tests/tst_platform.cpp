@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The logind sleep inhibitor against a fake logind on a private bus: the hold
-// is really kept and really let go, and a missing or silent logind costs
-// nothing but the hold.
+// The desktop's services against fakes on a private bus: the logind sleep
+// inhibitor (the hold is really kept and really let go, and a missing or
+// silent logind costs nothing but the hold), and the alarm's notification.
 #include "support.h"
 
+#include "platform/desktopnotifier.h"
 #include "platform/logindinhibitor.h"
 
 #include <QDBusContext>
@@ -61,9 +62,30 @@ public slots:
     }
 };
 
+// A notification service that answers Notify only when told to.
+class FakeNotifications : public QObject, protected QDBusContext
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+public:
+    QList<QDBusMessage> unanswered;
+    QList<uint> closed;
+
+public slots:
+    uint Notify(const QString&, uint, const QString&, const QString&, const QString&,
+                const QStringList&, const QVariantMap&, int)
+    {
+        setDelayedReply(true);
+        unanswered << message();
+        return 0;
+    }
+    void CloseNotification(uint id) { closed << id; }
+};
+
 } // namespace
 
-class TestSleepInhibitor : public QObject
+class TestPlatform : public QObject
 {
     Q_OBJECT
 
@@ -115,6 +137,23 @@ private slots:
         QVERIFY(!silent.isHeld() && timer.elapsed() < LogindSleepInhibitor::kCallTimeoutMs + 3000);
     }
 
+    // An alarm answered before the service has told its notification's number:
+    // the notification still goes once the number comes.
+    void notificationWithdrawnBeforeItsNumber()
+    {
+        FakeNotifications service;
+        QDBusConnection server = QDBusConnection::connectToBus(m_bus, u"notifications"_s);
+        QVERIFY(server.registerObject(u"/org/freedesktop/Notifications"_s, &service,
+                                      QDBusConnection::ExportAllSlots));
+        QVERIFY(server.registerService(u"org.freedesktop.Notifications"_s));
+        vt::DesktopNotifier notifier(QDBusConnection::connectToBus(m_bus, u"program"_s), u"id"_s);
+        notifier.post(u"Vigiltide - 07:30"_s, u"Check"_s);
+        QTRY_COMPARE(service.unanswered.size(), 1);
+        notifier.withdraw();
+        server.send(service.unanswered.takeFirst().createReply(QVariant::fromValue(7u)));
+        QTRY_COMPARE(service.closed, QList<uint>{7});
+    }
+
     void cleanupTestCase()
     {
         m_thread.quit();
@@ -124,5 +163,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSleepInhibitor)
-#include "tst_sleepinhibitor.moc"
+QTEST_GUILESS_MAIN(TestPlatform)
+#include "tst_platform.moc"
