@@ -232,6 +232,11 @@ private slots:
         QTest::mouseClick(d.window.messageWindow()->form().cmdOk, Qt::LeftButton);
         QCOMPARE(std::tuple(d.window.windowTitle(), tray.toolTip(), d.sleep.reason),
                  std::tuple(u"Timer 08:00"_s, u"Timer 08:00"_s, u"Vigiltide alarm due at 08:00"_s));
+        d.clock.setLocal(QDate(2027, 1, 16), QTime(8, 0, 0)); // the last: the run is done
+        fireTick(d.window.run().tick());
+        QTest::mouseClick(d.window.messageWindow()->form().cmdOk, Qt::LeftButton);
+        QCOMPARE(std::pair(d.window.statePanel()->text(), d.sleep.reason),
+                 std::pair(u"Done"_s, QString()));
     }
 
     void trayAndNotificationBringTheAlarm_data()

@@ -59,16 +59,34 @@ private slots:
         QTest::newRow("clear") << QByteArray("0") << "Timer 10:32";
         QTest::newRow("greyed does not round") << QByteArray("2") << "Timer 10:32";
     }
-    // Minimized before a run, in any zone, the caption has no next alarm; after Start it has.
+    // Minimized before a run, in any zone, the caption has no next alarm; after
+    // Start it has, and what can change under a run is off, Stop in bold; Stop
+    // gives it all back.
     void startShowsTheNextAlarm()
     {
         QFETCH(QByteArray, round);
         WindowDriver w("[Interval]\nRound=" + round + "\n");
         w.window.showMinimized();
         QTRY_COMPARE(w.window.windowTitle(), u"Timer 00:00"_s);
-        QTest::mouseClick(w.ui().cmdStart, Qt::LeftButton);
+        const Ui::frmMain& ui = w.ui();
+        const auto editable = [&] {
+            QList<bool> on;
+            for (QWidget* c : std::initializer_list<QWidget*>{
+                     ui.cmbMode, ui.chkIntervalRound, ui.cmdStart, ui.grdTimer0, ui.grdTimer1,
+                     ui.cmbSound, ui.cmbSpeechEngine, ui.cmdSpeechSpeak, ui.sldSpeechRate,
+                     ui.sldSpeechVolume})
+                on << c->isEnabled();
+            return on << ui.cmdStart->font().bold() << !ui.cmdStop->isEnabled()
+                      << !ui.cmdStop->font().bold();
+        };
+        QTest::mouseClick(ui.cmdStart, Qt::LeftButton);
         QTEST(w.status(), "status");
         QTEST(w.window.windowTitle(), "status");
+        QCOMPARE(editable(), QList<bool>(13, false));
+        QTest::mouseClick(ui.cmdStop, Qt::LeftButton);
+        QCOMPARE(editable(), QList<bool>(13, true));
+        QCOMPARE(std::pair(w.window.isMinimized(), w.window.windowTitle()),
+                 std::pair(false, u"Vigiltide"_s));
     }
 
     void editorOpensOverTheCell()

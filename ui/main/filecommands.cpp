@@ -136,10 +136,10 @@ void FileCommands::loadStartSettings(const QString& startFile)
     m_window.reportSettingsProblem(QStringLiteral("Settings Error, "), outcome);
 }
 
-// Every File command ends cell editing first (its dialog takes the focus
+// Every File command ends cell editing first: its dialog takes the focus
 // without ending it, and the next keystroke would land in whatever cell the
-// command left current) and a reading of the Speak button.
-void FileCommands::endEditingAndReading()
+// command left current.
+void FileCommands::endCellEditing()
 {
     m_window.editor().endCellEditing();
 }
@@ -155,7 +155,7 @@ void FileCommands::stopRunForRefill()
 
 void FileCommands::mnuFileDefault_Click()
 {
-    endEditingAndReading();
+    endCellEditing();
     stopRunForRefill();
     SettingsDefault();
     m_window.ArrangeWindow();
@@ -163,7 +163,7 @@ void FileCommands::mnuFileDefault_Click()
 
 void FileCommands::mnuFileRecall_Click()
 {
-    endEditingAndReading();
+    endCellEditing();
     const std::optional<QString> chosen =
         askForFile(&m_window, QFileDialog::AcceptOpen, sSettingsFile);
     if (!chosen)
@@ -200,7 +200,7 @@ bool FileCommands::save(const QString& path)
 
 void FileCommands::mnuFileSave_Click()
 {
-    endEditingAndReading();
+    endCellEditing();
     const std::optional<QString> chosen =
         askForFile(&m_window, QFileDialog::AcceptSave, sSettingsFile);
     if (!chosen || !save(*chosen))
@@ -222,7 +222,7 @@ void FileCommands::mnuFileExit_Click()
 
 bool FileCommands::closeEvent()
 {
-    endEditingAndReading();
+    endCellEditing();
     m_window.endSpeakReading();
     QString error;
     if (!SettingsSave(m_window.currentSettings(), sSettingsFile, &error) && !m_closeRefused &&
@@ -252,7 +252,7 @@ void FileCommands::closeForSystem()
 // session manager ends the program afterwards if the logout goes on.
 void FileCommands::saveForSession()
 {
-    endEditingAndReading();
+    endCellEditing();
     save(sSettingsFile);
 }
 

@@ -44,7 +44,7 @@ private:
     void mnuFileExit_Click();
     void mnuHelpAbout_Click();
     void SettingsLoad();
-    void endEditingAndReading();
+    void endCellEditing();
     void stopRunForRefill();
     bool save(const QString& path);
     void armCloseWithoutSaving(bool armed);
