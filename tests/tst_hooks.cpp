@@ -1,12 +1,19 @@
 // SPDX-License-Identifier: MIT
-// The hooks file and the shell's word splitting of its command lines.
+// The hooks file, the shell's word splitting of its command lines, and the
+// runner that starts them in the background, with real processes.
+#include "platform/commandrunner.h"
 #include "settings/hooksfile.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
+#include <csignal>
 #include <unistd.h>
 
 using namespace vt;
@@ -39,6 +46,11 @@ bool writeFile(const QString& path, const QByteArray& content)
 bool grant(const QString& path, int permissions)
 {
     return QFile::setPermissions(path, QFile::permissions(path) | QFile::Permissions(permissions));
+}
+
+QStringList shell(const QString& script, const QString& argument = u"sh"_s)
+{
+    return {u"/bin/sh"_s, u"-c"_s, script, argument};
 }
 
 } // namespace
@@ -136,6 +148,72 @@ private slots:
         QString error;
         QCOMPARE(vt::splitCommandLine(line, &error).value_or(QStringList()), words);
         QCOMPARE(error.isEmpty(), !words.isEmpty());
+    }
+
+    void runReportsOutcome_data()
+    {
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<QString>("told"); // how the reason begins
+        QTest::newRow("success") << shell(u"exit 0"_s) << u"succeeded"_s;
+        QTest::newRow("exit code") << shell(u"exit 3"_s) << u"/bin/sh exited with code 3"_s;
+        QTest::newRow("signal") << shell(u"kill -KILL $$"_s) << u"/bin/sh was ended by a signal"_s;
+        QTest::newRow("missing program") << QStringList{u"vigiltide-no-such-program"_s}
+                                         << u"vigiltide-no-such-program cannot be started: "_s;
+        QTest::newRow("no program") << QStringList() << u"an empty command cannot be started: "_s;
+        // Added to the program's own environment, and given as it is.
+        QTest::newRow("environment")
+            << shell(u"[ \"$VIGILTIDE_MESSAGE/$VIGILTIDE_TEST_INHERITED\" = \"$0\" ]"_s,
+                     uR"(Check "the" log $HOME/kept)"_s)
+            << u"succeeded"_s;
+    }
+    void runReportsOutcome()
+    {
+        QFETCH(QStringList, command);
+        qputenv("VIGILTIDE_TEST_INHERITED", "kept");
+        QProcessEnvironment added;
+        added.insert(u"VIGILTIDE_MESSAGE"_s, uR"(Check "the" log $HOME)"_s);
+        CommandRunner runner;
+        QSignalSpy succeeded(&runner, &CommandRunner::succeeded);
+        QSignalSpy failed(&runner, &CommandRunner::failed);
+        runner.run(command, added, u"escalation"_s);
+        QCOMPARE(succeeded.count() + failed.count(), 0); // never from inside run()
+        QTRY_COMPARE(succeeded.count() + failed.count(), 1);
+        QCOMPARE(runner.running(), 0);
+        const QVariantList report = succeeded.isEmpty() ? failed.first() : succeeded.first();
+        QCOMPARE(report.first().toString(), u"escalation"_s);
+        const QString reason = report.value(1, u"succeeded"_s).toString();
+        QFETCH(QString, told);
+        QVERIFY2(reason.startsWith(told), qPrintable(reason));
+    }
+    void slowCommandsAreEnded()
+    {
+        QTemporaryDir folder;
+        const QString pidFile = folder.filePath(u"pid"_s);
+        auto runner = std::make_unique<CommandRunner>();
+        runner->setTimeoutMs(300);
+        QSignalSpy failed(runner.get(), &CommandRunner::failed);
+        QElapsedTimer clock;
+        clock.start();
+        runner->run(shell(u"echo $$ >\"$0\"; exec sleep 10"_s, pidFile), {}, u"first"_s);
+        runner->run(shell(u"sleep 10"_s), {}, u"second"_s);
+        QVERIFY2(clock.elapsed() < 1000, "run() waited for the command");
+        QCOMPARE(runner->running(), 2);
+        QTRY_COMPARE(failed.count(), 2);
+        QCOMPARE(runner->running(), 0);
+        QCOMPARE(failed.first(), QVariantList({u"first"_s, u"/bin/sh was still running after 1 "
+                                                           u"second and was ended"_s}));
+        QFile pid(pidFile);
+        QVERIFY(pid.open(QIODevice::ReadOnly));
+        const pid_t first = pid.readAll().trimmed().toInt();
+        QVERIFY(first > 0);
+        QTRY_COMPARE(::kill(first, 0), -1); // ended, and taken back by the system
+
+        // A runner going away ends its commands at once and tells of none.
+        runner->setTimeoutMs(CommandRunner::kTimeoutMs);
+        runner->run(shell(u"sleep 10"_s), {}, u"third"_s);
+        runner.reset();
+        QCOMPARE(failed.count(), 2);
+        QVERIFY(clock.elapsed() < 5000);
     }
 };
 
