@@ -6,6 +6,7 @@
 #include "platform/logindinhibitor.h"
 #include "platform/nullinhibitor.h"
 #include "platform/platformchoice.h"
+#include "platform/singleinstance.h"
 #include "platform/trayicon.h"
 #include "resources/images.h"
 #include "settings/settings.h"
@@ -26,6 +27,7 @@
 #include <QSessionManager>
 #include <QWindow>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -79,6 +81,22 @@ void answerHelpOrVersion(int argc, char* argv[])
     parser.process(app); // answers and exits
 }
 
+#ifdef Q_OS_UNIX
+const char* signalName(int signalNumber)
+{
+    switch (signalNumber) {
+    case SIGTERM:
+        return "SIGTERM";
+    case SIGHUP:
+        return "SIGHUP";
+    case SIGINT:
+        return "SIGINT";
+    default:
+        return "a signal";
+    }
+}
+#endif
+
 void choosePlatform()
 {
     const QByteArray platform = vt::choosePlatform(qgetenv("XDG_SESSION_TYPE"), qgetenv("DISPLAY"),
@@ -106,6 +124,20 @@ int main(int argc, char* argv[])
     const QString startFile =
         files.isEmpty() ? QString() : QFileInfo(files.first()).absoluteFilePath();
 
+    // One program per settings file: a second start hands over to the first
+    // and leaves, rather than open a second window saving over its file.
+    const QString settingsFile = startFile.isEmpty() ? vt::DefaultSettingsPath() : startFile;
+    vt::SingleInstance single(settingsFile);
+    if (!single.claim()) {
+        if (single.forward(commandLine.parser.isSet(commandLine.start)))
+            return 0;
+        // The program for the file does not answer: it has just ended, or
+        // hangs; a watch without its alarm is worse than two windows.
+        if (!single.claim())
+            std::fprintf(stderr, "vigiltide: another Vigiltide with %s does not answer\n",
+                         qPrintable(settingsFile));
+    }
+
     vt::SystemClock clock;
     vt::ToneBeeper beeper([] { QApplication::beep(); });
     vt::QtSpeechProvider speech;
@@ -121,10 +153,18 @@ int main(int argc, char* argv[])
 #ifdef Q_OS_UNIX
     vt::TerminationSignals termination;
     QObject::connect(&termination, &vt::TerminationSignals::received, &window,
-                     &vt::frmMain::closeForSystem);
+                     [&window](int signalNumber) {
+                         // Ctrl+C in a terminal is the watchkeeper's own end;
+                         // a shutdown or logout keeps the run for the next start.
+                         window.closeForSystem(QString::fromLatin1(signalName(signalNumber)),
+                                               signalNumber == SIGINT);
+                     });
 #endif
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
                      &vt::frmMain::saveForSession);
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &vt::frmMain::sessionEnding);
+    QObject::connect(&single, &vt::SingleInstance::activationRequested, &window,
+                     &vt::frmMain::activationRequested);
 
     std::unique_ptr<vt::TrayIcon> tray;
     std::unique_ptr<vt::DesktopNotifier> notifier;

@@ -230,10 +230,7 @@ void RunControl::TimerNext(int iMessageId)
         emit stateChanged();
         return;
     }
-    // A full second from now to the next tick.
-    tmrTimer.stop();
-    tmrTimer.start();
-    emit stateChanged();
+    arm();
 }
 
 // After the clock was set back: the earliest due time again.
@@ -253,16 +250,56 @@ bool RunControl::isAnswerToShownAlarm(const AlarmId& alarm) const
     return m_phase == RunPhase::Showing && m_alarm && m_alarm->id == alarm;
 }
 
-void RunControl::answerContinue(const AlarmId& alarm)
+void RunControl::answer(const AlarmId& alarm, AlarmAnswer answer)
 {
-    if (isAnswerToShownAlarm(alarm))
+    if (!isAnswerToShownAlarm(alarm))
+        return;
+    emit answered(*m_alarm, answer, m_clock.monotonicMs() - m_shownAtMs);
+    if (answer == AlarmAnswer::Stop)
+        TimerStop();
+    else
         TimerNext(alarm.row);
 }
 
-void RunControl::answerStop(const AlarmId& alarm)
+RunRecord RunControl::record() const
 {
-    if (isAnswerToShownAlarm(alarm))
-        TimerStop();
+    return {m_table, m_mode, m_round, m_due, m_fired, m_alarm ? m_alarm->id.row : 0};
+}
+
+void RunControl::resume(const RunRecord& record)
+{
+    m_table = record.table;
+    m_mode = record.mode;
+    m_round = record.round;
+    m_due = record.due;
+    m_fired = record.fired;
+    ++m_runId;
+    m_wallMinusMonotonicMs = m_clock.epochMs() - m_clock.monotonicMs();
+    setPhase(RunPhase::Armed);
+    // Nothing is moved on: what fell due while the program was down is due
+    // now, and the ticks show it; its answer skips the slots it missed.
+    m_nextDue = std::numeric_limits<qint64>::max();
+    bool pending = false;
+    for (int r = 1; r < servedRows(); ++r) {
+        if (m_due[r] == kNever || m_fired[r] || !IsEntryEnabled(m_table, r))
+            continue;
+        pending = true;
+        m_nextDue = std::min(m_nextDue, m_due[r]);
+    }
+    if (!pending) {
+        setPhase(RunPhase::Done);
+        emit stateChanged();
+        return;
+    }
+    arm();
+}
+
+// A full second from now to the next tick.
+void RunControl::arm()
+{
+    tmrTimer.stop();
+    tmrTimer.start();
+    emit stateChanged();
 }
 
 // Stopped from anywhere, the run takes its alarm away with it.
@@ -309,6 +346,7 @@ void RunControl::fire(int row)
     const AlarmEntry entry = ReadEntry(m_table, row);
     m_alarm = Alarm{AlarmId{m_runId, row}, QStringLiteral("Vigiltide - ") + time, entry.message,
                     entry.backColor, entry.foreColor};
+    m_shownAtMs = m_clock.monotonicMs();
     setPhase(RunPhase::Showing);
     emit stateChanged();
 }

@@ -40,6 +40,22 @@ struct Alarm {
     ColorValue foreColor = 0;
 };
 
+// How the watchkeeper answered an alarm: Continue, Stop, or its close box
+// (which continues the run as Continue does).
+enum class AlarmAnswer { Continue, Stop, Close };
+
+// What of a run outlives the program: the table it was started on and how,
+// each entry's due time (an instant, or none) and whether it has shown, and
+// the alarm open at the end, if any (its row, else 0).
+struct RunRecord {
+    AlarmTable table;
+    TimerMode mode = TimerMode::Interval;
+    bool round = false;
+    std::vector<qint64> due;
+    std::vector<bool> fired;
+    int alarmRow = 0;
+};
+
 enum class RunPhase {
     Stopped, // no run, or stopped
     Armed,   // waiting for the next entry to fall due
@@ -63,8 +79,15 @@ public:
     void CheckDueAlarms();
     // The alarm window's answers; one naming an alarm that is not the one
     // shown (of a run since stopped) changes nothing.
-    void answerContinue(const AlarmId& alarm);
-    void answerStop(const AlarmId& alarm);
+    void answer(const AlarmId& alarm, AlarmAnswer answer);
+    void answerContinue(const AlarmId& alarm) { answer(alarm, AlarmAnswer::Continue); }
+    void answerStop(const AlarmId& alarm) { answer(alarm, AlarmAnswer::Stop); }
+
+    // The run as it stands, to be taken up again after the program ended
+    // unasked; resume() takes it up, and every entry that fell due meanwhile
+    // shows at once, as after a sleep.
+    RunRecord record() const;
+    void resume(const RunRecord& record);
 
     RunPhase phase() const { return m_phase; }
     bool isRunActive() const { return m_phase == RunPhase::Armed || m_phase == RunPhase::Showing; }
@@ -95,6 +118,8 @@ public:
 signals:
     // The phase, the alarm shown or the next due time changed.
     void stateChanged();
+    // An answer, before the run acts on it; openMs: how long the alarm was up.
+    void answered(const vt::Alarm& alarm, vt::AlarmAnswer answer, qint64 openMs);
 
 private:
     void setPhase(RunPhase phase);
@@ -111,6 +136,7 @@ private:
     int dueRow(qint64 now) const;
     void fire(int row);
     bool isAnswerToShownAlarm(const AlarmId& alarm) const;
+    void arm();
 
     const Clock& m_clock;
     QTimer tmrTimer;
@@ -126,6 +152,7 @@ private:
     std::vector<bool> m_fired;
     qint64 m_nextDue = std::numeric_limits<qint64>::max(); // none before the first arming
     qint64 m_wallMinusMonotonicMs = 0;
+    qint64 m_shownAtMs = 0; // on the monotonic clock
 };
 
 } // namespace vt

@@ -7,6 +7,7 @@
 #include "core/watchlog.h"
 
 #include "core/clock.h"
+#include "core/runstore.h"
 
 #include <QDir>
 #include <QFile>
@@ -76,12 +77,7 @@ WatchLog::WatchLog(QString path, const Clock& clock) : m_path(std::move(path)), 
 
 QString WatchLog::defaultPath()
 {
-    // Qt knows no state folder. A relative XDG_STATE_HOME is to be ignored, as
-    // for every XDG folder variable.
-    QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    if (!QDir::isAbsolutePath(state))
-        state = QDir::homePath() + QStringLiteral("/.local/state");
-    return QDir::cleanPath(state + QStringLiteral("/Vigiltide/Watch.log"));
+    return stateFolder() + QStringLiteral("/Watch.log");
 }
 
 QString WatchLog::line(const QDateTime& at, const WatchEvent& event)
@@ -124,8 +120,8 @@ bool WatchLog::write(const QByteArray& bytes, QString* reason) const
         file.open(mode) || (QDir().mkpath(QFileInfo(m_path).absolutePath()) && file.open(mode));
     if (opened && file.write(bytes) == bytes.size())
         return true;
-    *reason = tr("The watch log %1 cannot be written: %2")
-                  .arg(QDir::toNativeSeparators(m_path), file.errorString());
+    *reason =
+        tr("%1 cannot be written: %2").arg(QDir::toNativeSeparators(m_path), file.errorString());
     return false;
 }
 

@@ -11,7 +11,7 @@ packages=(
   pulseaudio pulseaudio-utils sox dbus-daemon
   desktop-file-utils appstream dpkg-dev file
   xvfb at-spi2-core python3-gi gir1.2-atspi-2.0
-  openbox x11-utils xdotool wmctrl libxcb1-dev
+  openbox x11-utils xdotool wmctrl libxcb1-dev systemd
 )
 
 missing=()

@@ -5,7 +5,7 @@
 # Usage: install_check.sh BUILD_DIR SOURCE_DIR CMAKE CPACK APP_ID VERSION (exits 77: no tool)
 set -euo pipefail
 build=$1 source=$2 cmake=$3 cpack=$4 id=$5 version=$6
-for tool in desktop-file-validate appstreamcli dpkg-deb file readelf strings; do
+for tool in desktop-file-validate appstreamcli dpkg-deb file readelf strings systemd-analyze; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (scripts/deps.sh)"; exit 77; }
 done
 tmp=$(mktemp -d)
@@ -42,6 +42,16 @@ for root in "$tmp/install/usr" "$tmp/package/usr"; do
         fail "the metainfo has no release $version"
     ! readelf -d "$root/bin/vigiltide" | grep -E '\((RPATH|RUNPATH)\)' ||
         fail "${root#"$tmp"/}/bin/vigiltide searches folders of its own for libraries"
+    # The user unit, checked with the program where this install put it; it
+    # must restart the program after a crash, within the graphical session.
+    unit=$root/lib/systemd/user/vigiltide.service
+    sed "s|^ExecStart=vigiltide|ExecStart=$root/bin/vigiltide|" "$unit" >"$tmp/vigiltide.service"
+    said=$(systemd-analyze verify --man=no "$tmp/vigiltide.service" 2>&1) && [[ -z $said ]] ||
+        fail "systemd-analyze verify ${unit#"$tmp"/}: $said"
+    for line in Restart=on-failure PartOf=graphical-session.target \
+        WantedBy=graphical-session.target StartLimitBurst=; do
+        grep -q "^$line" "$unit" || fail "${unit#"$tmp"/} has no $line"
+    done
 done
 # A sanitizer build keeps its source paths in its instrumentation, stripped or not.
 grep -q '^VIGILTIDE_SANITIZE:BOOL=ON' "$build/CMakeCache.txt" ||

@@ -20,11 +20,14 @@
 
 #include <ctime>
 
+// The run's record and the watch log go to a state folder of the test's own.
 #define VT_TEST_MAIN(TestClass, zone)                                                              \
     int main(int argc, char* argv[])                                                               \
     {                                                                                              \
         qputenv("TZ", zone);                                                                       \
         tzset();                                                                                   \
+        QTemporaryDir state;                                                                       \
+        qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));                                \
         QApplication app(argc, argv);                                                              \
         TestClass test;                                                                            \
         return QTest::qExec(&test, argc, argv);                                                    \

@@ -430,6 +430,67 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(app->state(), QProcess::NotRunning, 10000);
     }
 
+    // Killed mid-run, the program takes its run up at the next start: the
+    // alarm that fell due while it was down shows, then the run goes on with
+    // the same next alarm; after the watchkeeper's own close nothing resumes.
+    // The watch log holds every step.
+    void watchSurvivesAKill()
+    {
+        const QTime first = QTime::currentTime().addSecs(kLead);
+        const QTime second = first.addSecs(3600);
+        const QString file = writeWatch({first, second});
+        QFile::remove(m_dir.filePath("state/Vigiltide/Watch.log"));
+        QProcess* app = start({"--start", file});
+        QTRY_COMPARE_WITH_TIMEOUT(windows(app).keys(),
+                                  QStringList{"Timer " + first.toString("hh:mm")}, 15000);
+        const auto kill = [&] {
+            ::kill(pid_t(app->processId()), SIGKILL);
+            QTRY_COMPARE(app->state(), QProcess::NotRunning);
+        };
+        kill();
+        QTest::qWait(QTime::currentTime().msecsTo(first) + 1500); // due while down
+        app = start({file});
+        const QString alarm = alarmWindow(app);
+        QVERIFY(windows(app).contains("Vigiltide - " + first.toString("hh:mm:ss")));
+        QTest::qWait(vt::frmMessage::kKeyGuardMs + 200);
+        key(alarm, {"Return"});
+        const QString next = "Timer " + second.toString("hh:mm");
+        QTRY_COMPARE_WITH_TIMEOUT(windows(app).keys(), QStringList{next}, 5000);
+        kill();
+        app = start({file});
+        QTRY_COMPARE_WITH_TIMEOUT(windows(app).keys(), QStringList{next}, 15000);
+        run("wmctrl", {"-i", "-c", windows(app)[next]}); // the close box: the watchkeeper's end
+        QTRY_COMPARE_WITH_TIMEOUT(app->state(), QProcess::NotRunning, 10000);
+        app = start({file});
+        QTRY_COMPARE_WITH_TIMEOUT(windows(app).keys(), QStringList{"Vigiltide"}, 15000);
+        QStringList events;
+        for (const QString& line :
+             QString(readFile(m_dir.filePath("state/Vigiltide/Watch.log"))).split('\n'))
+            if (!line.isEmpty())
+                events << line.section('\t', 1, 1) + ' ' + line.section('\t', 3, 3);
+        QVERIFY2(events == QStringList(
+                               {"start ", "resumed ", "shown 1", "continue 1", "resumed ", "end "}),
+                 qPrintable(events.join(", ")));
+    }
+
+    // A second start with the same settings file brings the first forward,
+    // starting its run when asked, and leaves; another file runs beside it.
+    void oneProgramPerSettingsFile()
+    {
+        const QString file = writeWatch({QTime::currentTime().addSecs(3600)});
+        QProcess* first = start({file});
+        QTRY_COMPARE_WITH_TIMEOUT(windows(first).keys(), QStringList{"Vigiltide"}, 15000);
+        QProcess* second = start({"--start", file});
+        QTRY_COMPARE_WITH_TIMEOUT(second->state(), QProcess::NotRunning, 10000);
+        QCOMPARE(std::pair(second->exitStatus(), second->exitCode()),
+                 std::pair(QProcess::NormalExit, 0));
+        QTRY_VERIFY(windows(first).firstKey().startsWith("Timer "));
+        QFile::copy(file, m_dir.filePath("other.ini"));
+        QProcess* other = start({m_dir.filePath("other.ini")});
+        QTRY_COMPARE_WITH_TIMEOUT(windows(other).keys(), QStringList{"Vigiltide"}, 15000);
+        QCOMPARE(first->state(), QProcess::Running);
+    }
+
     void mainWindowStartsOnScreen_data()
     {
         QTest::addColumn<QByteArray>("settings");

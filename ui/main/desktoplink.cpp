@@ -65,6 +65,12 @@ void DesktopLink::runStateChanged()
     m_posted = shown;
 }
 
+void DesktopLink::withdraw()
+{
+    if (m_notifier && std::exchange(m_posted, std::nullopt))
+        m_notifier->withdraw();
+}
+
 void DesktopLink::showMainWindow()
 {
     m_window.showNormal();

@@ -31,11 +31,14 @@ public:
     // The run's state changed: the tray and the notification follow it.
     void runStateChanged();
 
+    // The open alarm, or else the main window.
+    void bringForward();
+    // The program ends: a notification still posted goes.
+    void withdraw();
+
 private:
     QString trayText() const;
     void showMainWindow();
-    // The open alarm, or else the main window.
-    void bringForward();
 
     frmMain& m_window;
     QPointer<TrayIcon> m_tray;

@@ -93,9 +93,15 @@ FileCommands::~FileCommands()
     delete m_about.data();
 }
 
+void FileCommands::setSettingsFile(const QString& path)
+{
+    sSettingsFile = path;
+    emit settingsFileChanged(path);
+}
+
 void FileCommands::SettingsDefault()
 {
-    sSettingsFile = m_defaultSettingsFile;
+    setSettingsFile(m_defaultSettingsFile);
     Settings settings = m_window.currentSettings();
     vt::SettingsDefault(settings);
     // The first voice, if some voice is chosen; the sliders stay.
@@ -130,7 +136,7 @@ void FileCommands::loadStartSettings(const QString& startFile)
         m_window.reportSettingsProblem(QStringLiteral("Open Error, "), outcome);
         return;
     }
-    sSettingsFile = startFile;
+    setSettingsFile(startFile);
     m_window.applySettings(settings, outcome.speech);
     m_window.keepUnlistedSpeech(outcome);
     m_window.reportSettingsProblem(QStringLiteral("Settings Error, "), outcome);
@@ -180,7 +186,7 @@ void FileCommands::mnuFileRecall_Click()
     stopRunForRefill();
     Settings settings = m_window.currentSettings();
     const LoadOutcome outcome = vt::SettingsLoad(file, settings);
-    sSettingsFile = *chosen;
+    setSettingsFile(*chosen);
     m_window.applySettings(settings, outcome.speech);
     m_window.keepUnlistedSpeech(outcome);
     m_window.reportSettingsProblem(QStringLiteral("Settings Error, "), outcome);
@@ -205,7 +211,7 @@ void FileCommands::mnuFileSave_Click()
         askForFile(&m_window, QFileDialog::AcceptSave, sSettingsFile);
     if (!chosen || !save(*chosen))
         return;
-    sSettingsFile = *chosen;
+    setSettingsFile(*chosen);
     // Saving leaves each table's cursor on its last entry's message.
     for (int mode = 0; mode < 2; ++mode) {
         AlarmTableView* table = m_window.grdTimer(mode);
@@ -226,7 +232,7 @@ bool FileCommands::closeEvent()
     m_window.endSpeakReading();
     QString error;
     if (!SettingsSave(m_window.currentSettings(), sSettingsFile, &error) && !m_closeRefused &&
-        !m_closingForSystem) {
+        !m_ending) {
         // Once, the window stays open so the watchkeeper can save elsewhere;
         // a second close right after ends without saving.
         m_window.setStatusText(QStringLiteral("Save Error, ") + error);
@@ -239,9 +245,9 @@ bool FileCommands::closeEvent()
     return true;
 }
 
-void FileCommands::closeForSystem()
+void FileCommands::closeForSystem(const QString& how, bool watchkeepersEnd)
 {
-    m_closingForSystem = true;
+    m_ending = std::pair(how, watchkeepersEnd);
     m_window.close();
     // Also ends a file dialog or menu that is open meanwhile.
     QCoreApplication::quit();

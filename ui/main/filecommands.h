@@ -8,6 +8,9 @@
 #include <QPointer>
 #include <QString>
 
+#include <optional>
+#include <utility>
+
 namespace vt
 {
 
@@ -31,8 +34,14 @@ public:
     // The window is closing: saves; false when the close is refused once for
     // a save that failed, so the watchkeeper can save elsewhere.
     bool closeEvent();
-    void closeForSystem();
+    void closeForSystem(const QString& how, bool watchkeepersEnd);
+    // How the program was ended from outside, and whether by the watchkeeper;
+    // nothing when it was closed from within.
+    const std::optional<std::pair<QString, bool>>& endedFromOutside() const { return m_ending; }
     void saveForSession();
+
+signals:
+    void settingsFileChanged(const QString& path);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -44,6 +53,7 @@ private:
     void mnuFileExit_Click();
     void mnuHelpAbout_Click();
     void SettingsLoad();
+    void setSettingsFile(const QString& path);
     void endCellEditing();
     void stopRunForRefill();
     bool save(const QString& path);
@@ -55,7 +65,7 @@ private:
     QString sSettingsFile;
     QPointer<QWidget> m_about;
     bool m_closeRefused = false;
-    bool m_closingForSystem = false;
+    std::optional<std::pair<QString, bool>> m_ending;
 };
 
 } // namespace vt

@@ -103,10 +103,18 @@ frmMain::frmMain(const Clock& clock, Beeper& beeper, SpeechEngineProvider& speec
     connect(m_editor.get(), &CellEditor::rowMenuRequested, m_rowMenu.get(), &RowMenu::popup);
     m_files = std::make_unique<FileCommands>(*this, defaultSettingsFile);
     m_desktop = std::make_unique<DesktopLink>(*this);
+    m_journal = std::make_unique<RunJournal>(m_run, clock, WatchLog::defaultPath());
+    connect(m_journal.get(), &RunJournal::logFailed, this, [this](const QString& reason) {
+        setStatusText(QStringLiteral("Log Error, ") + reason);
+        beep();
+    });
+    connect(m_files.get(), &FileCommands::settingsFileChanged, m_journal.get(),
+            &RunJournal::setSettingsFile);
     connectControls();
     connectSpeech();
     Form_Load();
     m_files->loadStartSettings(startFile);
+    m_journal->setSettingsFile(settingsFile());
     fitWidthToColumns();
     placeOnScreen();
 }
@@ -264,12 +272,33 @@ void frmMain::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     // Once shown, the window's frame is known: a window as tall as the screen
-    // allows is fitted to it.
+    // allows is fitted to it. A run kept from before is taken up then, since
+    // a window manager minimizes only a window it has mapped.
     if (!std::exchange(m_speechRequested, true))
         afterFirstFrame(*windowHandle(), this, [this] {
             ArrangeWindow();
+            resumeKeptRun();
             m_speechProvider.start();
         });
+}
+
+// The program ended before with its run armed, and not by the watchkeeper: the
+// run goes on, on the tables it was started on; what fell due meanwhile shows.
+void frmMain::resumeKeptRun()
+{
+    QString notice;
+    const std::optional<RunRecord> kept = m_journal->keptRun(&notice);
+    if (kept) {
+        model(kept->mode).setTable(kept->table);
+        ui.chkIntervalRound->setTristate(false);
+        ui.chkIntervalRound->setChecked(kept->round);
+        ui.cmbMode->setCurrentIndex(int(kept->mode));
+        m_run.resume(*kept);
+    }
+    if (!notice.isEmpty()) {
+        setStatusText(notice);
+        beep();
+    }
 }
 
 // ---- the run, as the window shows it
@@ -363,13 +392,7 @@ frmMessage& frmMain::messageForm()
 {
     if (!m_message) {
         m_message = std::make_unique<frmMessage>(*m_sound);
-        connect(m_message.get(), &frmMessage::answered, this,
-                [this](const AlarmId& alarm, frmMessage::Answer answer) {
-                    if (answer == frmMessage::Answer::Stop)
-                        m_run.answerStop(alarm);
-                    else
-                        m_run.answerContinue(alarm);
-                });
+        connect(m_message.get(), &frmMessage::answered, &m_run, &RunControl::answer);
     }
     return *m_message;
 }
@@ -629,9 +652,26 @@ void frmMain::attachNotifier(DesktopNotifier* notifier)
     m_desktop->attachNotifier(notifier);
 }
 
-void frmMain::closeForSystem()
+void frmMain::closeForSystem(const QString& how, bool watchkeepersEnd)
 {
-    m_files->closeForSystem();
+    m_files->closeForSystem(how, watchkeepersEnd);
+}
+
+void frmMain::sessionEnding()
+{
+    m_journal->programEnding(false, tr("the session ended"));
+}
+
+void frmMain::bringForward()
+{
+    m_desktop->bringForward();
+}
+
+void frmMain::activationRequested(bool start)
+{
+    bringForward();
+    if (start && !m_run.isRunActive())
+        cmdStart_Click();
 }
 
 void frmMain::saveForSession()
@@ -643,8 +683,15 @@ void frmMain::closeEvent(QCloseEvent* event)
 {
     if (!m_files->closeEvent())
         return event->ignore();
-    if (m_message)
-        m_message->close();
+    const std::optional<std::pair<QString, bool>> ending = m_files->endedFromOutside();
+    const bool watchkeepersEnd = !ending || ending->second;
+    if (m_message && watchkeepersEnd)
+        m_message->close(); // as its close box: the run goes on till the end
+    else if (m_message)
+        m_message->dismiss(); // kept open, to show again when the run is taken up
+    m_desktop->withdraw();
+    m_journal->programEnding(watchkeepersEnd,
+                             ending ? ending->first : tr("closed by the watchkeeper"));
     m_speech->SpeechRelease();
     event->accept();
 }

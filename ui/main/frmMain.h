@@ -8,6 +8,7 @@
 
 #include "core/modes.h"
 #include "core/runcontrol.h"
+#include "core/runjournal.h"
 #include "platform/sleepinhibitor.h"
 #include "settings/settings.h"
 #include "speech/alarmsound.h"
@@ -54,9 +55,18 @@ public:
     // either may be null where the desktop lacks it.
     void attachTray(TrayIcon* tray);
     void attachNotifier(DesktopNotifier* notifier);
-    // Ended by the system: saves and closes as the close box does, but never
-    // stays open for a failed save, since nobody is there to answer.
-    void closeForSystem();
+    // Ended from outside (a signal): saves and closes as the close box does,
+    // but never stays open for a failed save, since nobody may be there to
+    // answer. Unless it is the watchkeeper's own end (Ctrl+C), the run is
+    // kept, its alarm open, to be taken up at the next start. how: for the log.
+    void closeForSystem(const QString& how, bool watchkeepersEnd);
+    // The program is quitting without a close (the session ended it).
+    void sessionEnding();
+    // A second start for the same settings file asked for this window; with
+    // start, its run is started too.
+    void activationRequested(bool start);
+    // The open alarm, or else the main window, to the front.
+    void bringForward();
     // The session is ending: saves now, so nothing is lost whatever follows.
     void saveForSession();
 
@@ -125,6 +135,7 @@ private:
     frmMessage& messageForm();
 
     void Form_Load();
+    void resumeKeptRun();
     void Form_Resize();
     void engineReady();
     void voicesListed(const QStringList& voices);
@@ -167,6 +178,7 @@ private:
     std::unique_ptr<RowMenu> m_rowMenu;
     std::unique_ptr<FileCommands> m_files;
     std::unique_ptr<DesktopLink> m_desktop;
+    std::unique_ptr<RunJournal> m_journal;
     // Speech values read from a file, and slider positions chosen, while no
     // voices were listed: applied once they are, and the voice written back
     // unchanged until then, also when the engine failed or timed out.

@@ -280,7 +280,7 @@ void frmMessage::dismiss()
         MessageDismiss();
 }
 
-void frmMessage::answer(Answer answer)
+void frmMessage::answer(AlarmAnswer answer)
 {
     MessageDismiss();
     emit answered(m_alarm.id, answer);
@@ -288,12 +288,12 @@ void frmMessage::answer(Answer answer)
 
 void frmMessage::cmdOk_Click()
 {
-    answer(Answer::Continue);
+    answer(AlarmAnswer::Continue);
 }
 
 void frmMessage::cmdCancel_Click()
 {
-    answer(Answer::Stop);
+    answer(AlarmAnswer::Stop);
 }
 
 void frmMessage::closeEvent(QCloseEvent* event)
@@ -301,7 +301,7 @@ void frmMessage::closeEvent(QCloseEvent* event)
     // Closing the window by any means other than Stop continues the run.
     event->accept();
     if (isVisible())
-        answer(Answer::Close);
+        answer(AlarmAnswer::Close);
 }
 
 } // namespace vt

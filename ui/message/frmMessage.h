@@ -24,10 +24,6 @@ class frmMessage : public QWidget
     Q_OBJECT
 
 public:
-    // How the watchkeeper answered: Continue, Stop, or the close box (which
-    // continues the run as Continue does).
-    enum class Answer { Continue, Stop, Close };
-
     explicit frmMessage(AlarmSound& sound, QWidget* parent = nullptr);
 
     // Shows the alarm and returns at once; the answer comes as answered().
@@ -54,7 +50,7 @@ public:
     int keystrokes() const { return m_keystrokes; }
 
 signals:
-    void answered(const vt::AlarmId& alarm, vt::frmMessage::Answer answer);
+    void answered(const vt::AlarmId& alarm, vt::AlarmAnswer answer);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -67,7 +63,7 @@ private:
     void cmdCancel_Click();
     void tmrTimer_Timer();
     void MessageDismiss();
-    void answer(Answer answer);
+    void answer(AlarmAnswer answer);
     void showColors(ColorValue back, ColorValue fore);
     void placeForMessage();
     int fitMessage(int maxClientWidth, int maxLabelHeight);

@@ -1,0 +1,155 @@
+// SPDX-License-Identifier: MIT
+// The run kept on disk and written in the watch log, on a fake clock: a day
+// of alarms, a run taken up after the program ended unasked, and records that
+// must not be trusted. Qt Core only.
+#include "runsupport.h"
+
+#include "core/runjournal.h"
+
+#include <sys/stat.h>
+
+using namespace vt;
+using namespace Qt::StringLiterals;
+
+class TestJournal : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_state;
+    QString m_settings = m_state.filePath(u"watch.ini"_s);
+    QString m_log = m_state.filePath(u"Watch.log"_s);
+
+    // Each line of the log as "event entry detail".
+    QStringList events() const
+    {
+        QStringList lines;
+        for (const QString& line : QString::fromUtf8(readFile(m_log)).split(u'\n'))
+            if (!line.isEmpty())
+                lines << QStringList{line.section(u'\t', 1, 1), line.section(u'\t', 3, 3),
+                                     line.section(u'\t', 6, 6)}
+                             .join(u' ')
+                             .simplified();
+        return lines;
+    }
+
+private slots:
+    void initTestCase() { qputenv("XDG_STATE_HOME", QFile::encodeName(m_state.path())); }
+    void init()
+    {
+        QFile::remove(m_log);
+        QDir(stateFolder()).removeRecursively();
+    }
+
+    // Kept while armed, with the alarm open as it is; gone at Stop.
+    void aDayOfAlarms()
+    {
+        RunHarness h;
+        RunJournal journal(h.run, h.clock, m_log);
+        journal.setSettingsFile(m_settings);
+        const RunStore store(m_settings);
+        h.startAt(u"2027-01-15T10:50:00"_s, tableOf(u"60|15"_s), TimerMode::Interval, true);
+        for (int alarm = 0; alarm < 3; ++alarm) {
+            QVERIFY(h.tickUntilAlarm());
+            QString problem;
+            const auto kept = store.load(&problem);
+            QCOMPARE(kept->first.alarmRow, h.run.alarm()->id.row);
+            QCOMPARE(kept->first.due, h.run.record().due);
+            h.clock.advanceSeconds(5);
+            h.run.answerContinue(h.run.alarm()->id);
+        }
+        h.run.TimerStop();
+        QVERIFY(!QFile::exists(store.path()));
+        QCOMPARE(events(), QStringList({u"start"_s, u"shown 1"_s, u"continue 1 open 5 s"_s,
+                                        u"shown 2"_s, u"continue 2 open 5 s"_s, u"shown 2"_s,
+                                        u"continue 2 open 5 s"_s, u"stop"_s}));
+    }
+
+    // Ended unasked (a shutdown), the run is taken up at the next start: the
+    // alarm that fell due meanwhile shows, and the run goes on. The
+    // watchkeeper's own end keeps nothing.
+    void keptRunIsTakenUp()
+    {
+        {
+            RunHarness h;
+            RunJournal journal(h.run, h.clock, m_log);
+            journal.setSettingsFile(m_settings);
+            h.startAt(u"2027-01-15T06:00:00"_s, tableOf(u"07:00:00|08:00:00"_s), TimerMode::Time);
+            journal.programEnding(false, u"SIGTERM"_s);
+        }
+        RunHarness h;
+        h.clock.setLocal(QDate(2027, 1, 15), QTime(7, 30));
+        RunJournal journal(h.run, h.clock, m_log);
+        journal.setSettingsFile(m_settings);
+        QString notice;
+        const std::optional<RunRecord> kept = journal.keptRun(&notice);
+        QCOMPARE(notice, u"Resumed, down since 06:00:00"_s);
+        h.run.resume(kept.value());
+        QVERIFY(h.tickUntilAlarm(1));
+        QCOMPARE(h.shown.back().alarm.caption, u"Vigiltide - 07:00:00"_s);
+        h.run.answerContinue(h.run.alarm()->id);
+        QCOMPARE(h.run.timerText(), u"Timer 08:00"_s);
+        journal.programEnding(true, u"closed by the watchkeeper"_s);
+        QVERIFY(!QFile::exists(RunStore(m_settings).path()));
+        QCOMPARE(events(),
+                 QStringList({u"start"_s, u"end SIGTERM"_s, u"resumed down since 06:00:00"_s,
+                              u"shown 1"_s, u"continue 1 open 0 s"_s,
+                              u"end closed by the watchkeeper"_s}));
+    }
+
+    void untrustedRecords_data()
+    {
+        QTest::addColumn<QByteArray>("record");
+        const QByteArray good = R"({"format":"vigiltide-run","version":1,"settings":"SETTINGS",)"
+                                R"("mode":0,"round":true,"alarm":0,"alive":0,"entries":[)"
+                                R"({"mark":2,"schedule":"15","message":"M","back":1,"fore":2,)"
+                                R"("fired":false,"due":100}]})";
+        QTest::newRow("cut short") << good.left(good.size() / 2);
+        QTest::newRow("not a run") << QByteArray(good).replace("vigiltide-run", "notes");
+        QTest::newRow("another file's") << QByteArray(good).replace("SETTINGS", "/elsewhere.ini");
+        QTest::newRow("a due time in words") << QByteArray(good).replace("100", "\"soon\"");
+        QTest::newRow("its alarm past the end")
+            << QByteArray(good).replace("\"alarm\":0", "\"alarm\":2");
+        QTest::newRow("a mode unknown") << QByteArray(good).replace("\"mode\":0", "\"mode\":7");
+    }
+    // A record damaged or not of this program and file is told once, set
+    // aside, and no run is taken up from it.
+    void untrustedRecords()
+    {
+        QFETCH(QByteArray, record);
+        const RunStore store(m_settings);
+        QDir().mkpath(QFileInfo(store.path()).absolutePath());
+        writeFile(store.path(),
+                  record.replace("SETTINGS", QFileInfo(m_settings).absoluteFilePath().toUtf8()));
+        RunHarness h;
+        RunJournal journal(h.run, h.clock, m_log);
+        journal.setSettingsFile(m_settings);
+        QString notice;
+        QVERIFY(!journal.keptRun(&notice));
+        QVERIFY2(notice.startsWith(u"Resume Error, the run kept in "_s), qPrintable(notice));
+        QVERIFY(!QFile::exists(store.path()) && QFile::exists(store.path() + u".unused"_s));
+        QVERIFY(!journal.keptRun(&notice)); // told once
+    }
+
+    // Each save replaces the record whole, through a new file, leaving
+    // nothing beside it.
+    void recordReplacedWhole()
+    {
+        RunHarness h;
+        RunJournal journal(h.run, h.clock, m_log);
+        journal.setSettingsFile(m_settings);
+        h.startAt(u"2027-01-15T10:50:00"_s, tableOf(u"15"_s), TimerMode::Interval);
+        const QString path = RunStore(m_settings).path();
+        const auto inode = [&path] {
+            struct stat s = {};
+            return ::stat(QFile::encodeName(path), &s) == 0 ? s.st_ino : 0;
+        };
+        const auto before = inode();
+        QVERIFY(h.tickUntilAlarm());
+        QVERIFY(inode() != before && inode() != 0);
+        QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QFileInfo(path).fileName()});
+    }
+};
+
+VT_GUILESS_TEST_MAIN(TestJournal, "Europe/London")
+#include "tst_journal.moc"
