@@ -40,6 +40,8 @@ public:
     // end (the close box, File, Exit) keeps nothing; any other (shutdown,
     // logout) keeps the run to be taken up again. how: for the log.
     void programEnding(bool watchkeepersEnd, const QString& how);
+    // One line of the watch log, of the alarm given or else of the run.
+    void log(WatchEventKind kind, const Alarm* alarm = nullptr, const QString& detail = {});
 
 signals:
     // The watch log cannot be written: once for each stretch of failures.
@@ -48,7 +50,6 @@ signals:
 private:
     void stateChanged();
     void answered(const Alarm& alarm, AlarmAnswer answer, qint64 openMs);
-    void log(WatchEventKind kind, const Alarm* alarm = nullptr, const QString& detail = {});
     void keep();
 
     RunControl& m_run;

@@ -3,6 +3,7 @@
 // whichever of its start failure, its end or its deadline comes first.
 #include "platform/commandrunner.h"
 
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QTimer>
 
@@ -100,6 +101,16 @@ void CommandRunner::run(const QStringList& command, const QProcessEnvironment& e
 int CommandRunner::running() const
 {
     return int(m_running.size());
+}
+
+void CommandRunner::waitForRunning(int ms)
+{
+    const QDeadlineTimer deadline(ms);
+    // Each one reported leaves m_running, hence the copy.
+    const QList<QProcess*> processes = m_running;
+    for (QProcess* process : processes)
+        if (m_running.contains(process))
+            process->waitForFinished(int(std::max<qint64>(deadline.remainingTime(), 1)));
 }
 
 void CommandRunner::end(QProcess* process, const QString& tag, const QString& reason)

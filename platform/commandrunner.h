@@ -37,6 +37,10 @@ public:
 
     // Runs that have not yet been reported.
     int running() const;
+    // At the program's end: gives the commands still running up to ms in all
+    // to finish (and be reported), so that a last word such as the stopped
+    // run's heartbeat gets out.
+    void waitForRunning(int ms);
 
 signals:
     void succeeded(const QString& tag);

@@ -228,6 +228,19 @@ class tst_Desktop : public QObject
         return path;
     }
 
+    // The user's own Hooks.ini, owner-only, whose commands (HOOK) are a script
+    // run by its #! line: the program itself runs no shell.
+    void writeHooks(const QByteArray& hooks, const QByteArray& script)
+    {
+        const QString path = m_dir.filePath("hook.sh");
+        writeFile(path, "#!/bin/sh\n" + script);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QDir().mkpath(m_dir.filePath("config/Vigiltide"));
+        writeFile(hooksFile(), QByteArray(hooks).replace("HOOK", QFile::encodeName(path)));
+        QFile::setPermissions(hooksFile(), QFile::ReadOwner | QFile::WriteOwner);
+    }
+    QString hooksFile() const { return m_dir.filePath("config/Vigiltide/Hooks.ini"); }
+
 private slots:
     void initTestCase()
     {
@@ -273,6 +286,7 @@ private slots:
 
     void cleanup()
     {
+        QFile::remove(hooksFile());
         qDeleteAll(findChildren<QProcess*>(Qt::FindDirectChildrenOnly));
         m_desk.item.clear();
         m_conn.registerService("org.kde.StatusNotifierWatcher");
@@ -352,12 +366,17 @@ private slots:
 
     // A Beep alarm held open is heard in every two seconds of it, and so is
     // the next alarm of the run; the tray's Stop takes that one away, sound
-    // and notification with it.
+    // and notification with it. Meanwhile each alarm's escalation command
+    // hangs, holding up nothing, and is ended after 30 s.
     void beepsAreHeardThroughout()
     {
         if (m_pulse.isEmpty() || QStandardPaths::findExecutable("parecord").isEmpty())
             QSKIP("no sound server: ./test starts one (Debian packages pulseaudio, "
                   "pulseaudio-utils and sox)");
+        const QString hung = m_dir.filePath("hung.pid");
+        QFile::remove(hung);
+        writeHooks("[Escalation]\nAfter=5\nCommand=HOOK\n",
+                   "echo $$ >>" + QFile::encodeName(hung) + "\nexec sleep 100\n");
         const QTime first = QTime::currentTime().addSecs(kLead);
         QProcess* app = start({"--start", writeWatch({first, first.addSecs(1)}, 1)}, true);
         QProcess recorder;
@@ -396,6 +415,44 @@ private slots:
         for (double rms : first15 + second)
             QVERIFY(rms > 0.03);
         QVERIFY(after.value(0, 1) < 0.001);
+
+        const qint64 pid = readFile(hung).split('\n').value(0).toLongLong();
+        QVERIFY(pid > 0);
+        QVERIFY(::kill(pid_t(pid), 0) == 0); // still hanging when the alarms ended
+        QTRY_VERIFY_WITH_TIMEOUT(::kill(pid_t(pid), 0) != 0, 15000);
+        QTRY_VERIFY(readFile(m_dir.filePath("state/Vigiltide/Watch.log"))
+                        .contains("\tescalation-failed\t"));
+    }
+
+    // The watchkeeper's hooks reach someone else: a heartbeat at Start, one
+    // escalation with its message for an alarm left open past After, nothing
+    // for one answered in time, and the last heartbeat at Stop.
+    void hooksReachSomeoneElse()
+    {
+        const QString out = m_dir.filePath("hooks.out");
+        writeHooks("[Escalation]\nAfter=5\nCommand=HOOK\n[Heartbeat]\nMinutes=1\nCommand=HOOK\n",
+                   "echo \"$VIGILTIDE_EVENT|$VIGILTIDE_MESSAGE\" >>" + QFile::encodeName(out) +
+                       "\n");
+        const auto said = [&] { return QString(readFile(out)).split('\n', Qt::SkipEmptyParts); };
+        const QTime first = QTime::currentTime().addSecs(kLead);
+        const QString second = "Vigiltide - " + first.addSecs(9).toString("hh:mm:ss");
+        QProcess* app =
+            start({"--start", writeWatch({first, first.addSecs(9), first.addSecs(3600)})});
+        QTRY_COMPARE_WITH_TIMEOUT(said(), QStringList{"heartbeat|"}, 15000);
+        const QString alarm = alarmWindow(app);
+        const QStringList escalated{"heartbeat|", "escalate|Check 1"};
+        QTRY_COMPARE_WITH_TIMEOUT(said(), escalated, 8000);
+        QTest::qWait(1500);
+        key(alarm, {"Return"});
+        QTRY_VERIFY_WITH_TIMEOUT(windows(app).contains(second), 10000);
+        QTest::qWait(vt::frmMessage::kKeyGuardMs + 200);
+        key(windows(app)[second], {"Return"});
+        QTRY_VERIFY(!windows(app).contains(second));
+        QTest::qWait(4000); // past its After
+        QCOMPARE(said(), escalated);
+        QTRY_VERIFY(!m_desk.item.isEmpty());
+        trayMenu("Stop");
+        QTRY_COMPARE(said(), escalated + QStringList{"stop|"});
     }
 
     // No dialog keeps an alarm from being answered by a click; minimized, an

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
-// The run kept on disk and written in the watch log, on a fake clock: a day
-// of alarms, a run taken up after the program ended unasked, and records that
-// must not be trusted. Qt Core only.
+// The run beyond the program, on a fake clock: kept on disk and written in
+// the watch log (a day of alarms, a run taken up after the program ended
+// unasked, records that must not be trusted), and the times of the
+// escalation and the heartbeat. Qt Core only.
 #include "runsupport.h"
 
+#include "core/hookschedule.h"
 #include "core/runjournal.h"
 
 #include <sys/stat.h>
@@ -148,6 +150,58 @@ private slots:
         QVERIFY(inode() != before && inode() != 0);
         QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QFileInfo(path).fileName()});
+    }
+
+    // An alarm unanswered for 30 s escalates once, one answered sooner never;
+    // a heartbeat at Start, every 5 minutes while armed (an alarm open or
+    // not, a sleep counting in full), and "stop" at the end; the program's
+    // end by the watchkeeper ends the run, any other keeps it.
+    void hookTimes()
+    {
+        RunHarness h;
+        HookSchedule schedule(h.run, h.clock);
+        schedule.setTimes(30, 5);
+        QStringList said;
+        connect(&schedule, &HookSchedule::heartbeat, this, [&](const QString& event) {
+            said << h.local(h.clock.nowSeconds(), u"hh:mm:ss"_s) + u' ' + event;
+        });
+        connect(&schedule, &HookSchedule::escalate, this, [&](const Alarm& alarm, qint64 waited) {
+            said << h.local(h.clock.nowSeconds(), u"hh:mm:ss"_s) + u" escalate "_s +
+                        QString::number(alarm.id.row) + u' ' + QString::number(waited / 1000);
+        });
+        const auto wait = [&](int seconds) {
+            for (int s = 0; s < seconds; ++s) {
+                h.clock.advanceSeconds(1);
+                h.run.CheckDueAlarms();
+                schedule.check();
+            }
+        };
+        h.startAt(u"2027-01-15T10:58:00"_s, tableOf(u"60|15"_s), TimerMode::Interval, true);
+        wait(120);
+        QCOMPARE(h.run.alarm()->id.row, 1); // 11:00:00
+        wait(60);
+        h.run.answerContinue(h.run.alarm()->id);
+        wait(1);
+        QCOMPARE(h.run.alarm()->id.row, 2);
+        wait(29);
+        h.run.answerContinue(h.run.alarm()->id);
+        wait(120);
+        h.clock.correctWallMs(20 * 60000); // asleep
+        wait(1);
+        schedule.programEnding(false);
+        wait(600);
+        QCOMPARE(said, QStringList({u"10:58:00 heartbeat"_s, u"11:00:30 escalate 1 30"_s,
+                                    u"11:03:00 heartbeat"_s, u"11:23:31 heartbeat"_s}));
+
+        said.clear();
+        HookSchedule other(h.run, h.clock);
+        other.setTimes(std::nullopt, 1);
+        connect(&other, &HookSchedule::heartbeat, this, [&](const QString& e) { said << e; });
+        h.run.TimerStop();
+        h.startAt(u"2027-01-15T12:00:00"_s, tableOf(u"60"_s), TimerMode::Interval);
+        other.programEnding(true);
+        other.programEnding(true);
+        QCOMPARE(said, QStringList({u"heartbeat"_s, u"stop"_s}));
     }
 };
 

@@ -9,6 +9,7 @@
 #include "ui/main/desktoplink.h"
 #include "ui/main/filecommands.h"
 #include "ui/main/firstframe.h"
+#include "ui/main/hookslink.h"
 #include "ui/main/rowmenu.h"
 #include "ui/message/frmMessage.h"
 
@@ -110,11 +111,13 @@ frmMain::frmMain(const Clock& clock, Beeper& beeper, SpeechEngineProvider& speec
     });
     connect(m_files.get(), &FileCommands::settingsFileChanged, m_journal.get(),
             &RunJournal::setSettingsFile);
+    m_hooks = std::make_unique<HooksLink>(*this, clock, *m_journal);
     connectControls();
     connectSpeech();
     Form_Load();
     m_files->loadStartSettings(startFile);
     m_journal->setSettingsFile(settingsFile());
+    reportHooksProblem(m_hooks->reload());
     fitWidthToColumns();
     placeOnScreen();
 }
@@ -423,6 +426,8 @@ void frmMain::cmdStart_Click()
     endSpeakReading();
     m_editor->endCellEditing();
     AlarmTableView& table = currentTable();
+    // Read afresh, so that a change needs no restart; told once the run is up.
+    const QString hooksProblem = m_hooks->reload();
     const std::optional<TableFault> fault =
         m_run.StartRun(currentModel().table(), timerMode(), intervalRound());
     if (fault) {
@@ -432,6 +437,17 @@ void frmMain::cmdStart_Click()
         return;
     }
     warnSilentRun();
+    reportHooksProblem(hooksProblem);
+}
+
+// A hooks file that is wrong runs nothing of it; the watchkeeper should know
+// that nobody else will be called.
+void frmMain::reportHooksProblem(const QString& problem)
+{
+    if (problem.isEmpty())
+        return;
+    setStatusText(QStringLiteral("Hooks Error, ") + problem);
+    beep();
 }
 
 // Alarms that cannot be heard are said at Start, not first when one is due in
@@ -660,6 +676,7 @@ void frmMain::closeForSystem(const QString& how, bool watchkeepersEnd)
 void frmMain::sessionEnding()
 {
     m_journal->programEnding(false, tr("the session ended"));
+    m_hooks->programEnding(false);
 }
 
 void frmMain::bringForward()
@@ -692,6 +709,7 @@ void frmMain::closeEvent(QCloseEvent* event)
     m_desktop->withdraw();
     m_journal->programEnding(watchkeepersEnd,
                              ending ? ending->first : tr("closed by the watchkeeper"));
+    m_hooks->programEnding(watchkeepersEnd);
     m_speech->SpeechRelease();
     event->accept();
 }

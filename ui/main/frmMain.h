@@ -33,6 +33,7 @@ class Clock;
 class DesktopLink;
 class DesktopNotifier;
 class FileCommands;
+class HooksLink;
 class RowMenu;
 class StatusLabel;
 class TrayIcon;
@@ -100,6 +101,7 @@ public:
     // Null while the About box is closed.
     QWidget* aboutBox() const;
     CellEditor& editor() const { return *m_editor; }
+    HooksLink& hooks() const { return *m_hooks; }
 
     // Ends a reading of the Speak button (Start, Default, Open... and closing
     // do, so that it cannot keep a Speech alarm from being heard).
@@ -142,6 +144,7 @@ private:
     void keepUnlistedSlider(std::optional<int> SpeechSettings::*field, int value);
     void warnSpeechWithoutVoices();
     void warnSilentRun();
+    void reportHooksProblem(const QString& problem);
     void cmdStart_Click();
     void cmdStop_Click();
     void cmbMode_Click();
@@ -179,6 +182,7 @@ private:
     std::unique_ptr<FileCommands> m_files;
     std::unique_ptr<DesktopLink> m_desktop;
     std::unique_ptr<RunJournal> m_journal;
+    std::unique_ptr<HooksLink> m_hooks;
     // Speech values read from a file, and slider positions chosen, while no
     // voices were listed: applied once they are, and the voice written back
     // unchanged until then, also when the engine failed or timed out.

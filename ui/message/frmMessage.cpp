@@ -95,6 +95,7 @@ void frmMessage::Start(const Alarm& alarm)
     m_keystrokes = 0;
     m_sound.startAlarm();
 
+    ui.lblEscalation->hide();
     setWindowTitle(alarm.caption);
     setAccessibleDescription(alarm.message);
     showColors(alarm.backColor, alarm.foreColor);
@@ -113,6 +114,14 @@ void frmMessage::Start(const Alarm& alarm)
     tmrTimer.start();
 }
 
+void frmMessage::showEscalation(const QString& line)
+{
+    ui.lblEscalation->setText(line);
+    ui.lblEscalation->setAccessibleName(line);
+    ui.lblEscalation->show();
+    placeForMessage();
+}
+
 void frmMessage::placeForMessage()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -121,18 +130,22 @@ void frmMessage::placeForMessage()
     const int frameWidth = frameGeometry().width() - width();
     const int frameHeight = frameGeometry().height() - height();
     const int margin = tw(kScreenMarginTw);
+    const int note =
+        ui.lblEscalation->isVisibleTo(this) ? ui.lblEscalation->sizeHint().height() + tw(60) : 0;
     const int extra = fitMessage(room.width() - 2 * margin - frameWidth,
-                                 room.height() - 2 * margin - frameHeight - m_designHeight);
+                                 room.height() - 2 * margin - frameHeight - m_designHeight - note);
 
     // Only a label wider than the designed window widens it, by a margin of 120.
     const QLabel& label = *ui.lblMessage;
     const int clientWidth =
         label.width() > tw(3000) ? label.width() + tw(120) : tw(3000) - frameWidth;
-    setFixedSize(clientWidth, m_designHeight + extra);
+    setFixedSize(clientWidth, m_designHeight + extra + note);
     ui.lblMessage->move((clientWidth - label.width()) / 2, label.y());
     const int buttonTop = m_buttonTop + extra;
     ui.cmdOk->move(clientWidth / 2 - ui.cmdOk->width() - tw(120), buttonTop);
     ui.cmdCancel->move(clientWidth / 2 + tw(120), buttonTop);
+    ui.lblEscalation->setGeometry(0, m_designHeight + extra, clientWidth,
+                                  ui.lblEscalation->sizeHint().height());
 
     // Centred on the screen, and never off the part of it that windows may use.
     const QSize outer(clientWidth + frameWidth, height() + frameHeight);

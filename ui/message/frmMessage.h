@@ -33,6 +33,8 @@ public:
     // Brings the open alarm to the front, from the taskbar if need be.
     void bringForward();
     bool isAlerting() const { return tmrTimer.isActive(); }
+    // A line under the buttons about the alarm's escalation, until the next alarm.
+    void showEscalation(const QString& line);
 
     // Keys pressed this soon after the alarm appears were meant for another
     // window: they answer nothing. A click always answers.
