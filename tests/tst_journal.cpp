@@ -199,9 +199,11 @@ private slots:
         connect(&other, &HookSchedule::heartbeat, this, [&](const QString& e) { said << e; });
         h.run.TimerStop();
         h.startAt(u"2027-01-15T12:00:00"_s, tableOf(u"60"_s), TimerMode::Interval);
+        h.run.TimerStop();
+        h.startAt(u"2027-01-15T12:00:00"_s, tableOf(u"60"_s), TimerMode::Interval);
         other.programEnding(true);
         other.programEnding(true);
-        QCOMPARE(said, QStringList({u"heartbeat"_s, u"stop"_s}));
+        QCOMPARE(said, QStringList({u"heartbeat"_s, u"stop"_s, u"heartbeat"_s, u"stop"_s}));
     }
 };
 
