@@ -45,7 +45,8 @@ void HookSchedule::stateChanged()
     const bool wasRunning = was == RunPhase::Armed || was == RunPhase::Showing;
     if (m_run.isRunActive() && !wasRunning) {
         m_runBeatEveryMs = m_beatEveryMs;
-        m_timer.start();
+        if (m_escalateAfterMs || m_runBeatEveryMs)
+            m_timer.start();
         beat(QStringLiteral("heartbeat"));
     }
     if (phase == RunPhase::Showing && was != RunPhase::Showing) {
