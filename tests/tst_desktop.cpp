@@ -521,6 +521,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(app->state(), QProcess::NotRunning, 10000);
         app = start({file});
         QTRY_COMPARE_WITH_TIMEOUT(windows(app).keys(), QStringList{"Vigiltide"}, 15000);
+        QTest::qWait(2000); // a run taken up would be by now, after the first frame
+        QCOMPARE(windows(app).keys(), QStringList{"Vigiltide"});
         QStringList events;
         for (const QString& line :
              QString(readFile(m_dir.filePath("state/Vigiltide/Watch.log"))).split('\n'))
