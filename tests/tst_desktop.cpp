@@ -432,8 +432,10 @@ private slots:
     {
         const QString out = m_dir.filePath("hooks.out");
         writeHooks("[Escalation]\nAfter=5\nCommand=HOOK\n[Heartbeat]\nMinutes=1\nCommand=HOOK\n",
-                   "echo \"$VIGILTIDE_EVENT|$VIGILTIDE_MESSAGE\" >>" + QFile::encodeName(out) +
-                       "\n");
+                   // The last word takes a while: the program waits for it.
+                   "[ $VIGILTIDE_EVENT = stop ] && sleep 1\n"
+                   "echo \"$VIGILTIDE_EVENT|$VIGILTIDE_MESSAGE\" >>" +
+                       QFile::encodeName(out) + "\n");
         const auto said = [&] { return QString(readFile(out)).split('\n', Qt::SkipEmptyParts); };
         const QTime first = QTime::currentTime().addSecs(kLead);
         const QString second = "Vigiltide - " + first.addSecs(9).toString("hh:mm:ss");
