@@ -3,6 +3,7 @@
 // commands, and a layout that never overlaps or clips, whatever the modes.
 #include "support.h"
 
+#include "ui/common/palette.h"
 #include "ui/common/statuslabel.h"
 #include "ui/main/celleditor.h"
 
@@ -415,6 +416,18 @@ private slots:
         d.key(Qt::Key_Menu);
         QTRY_VERIFY(d.ui().mnuTimer->isVisible());
         d.ui().mnuTimer->hide();
+    }
+
+    // A system colour number is the palette's role of that name, as the
+    // palette stands when it is painted.
+    void systemColoursFollowThePalette()
+    {
+        QPalette palette;
+        palette.setColor(QPalette::Base, Qt::darkBlue);
+        palette.setColor(QPalette::Window, Qt::darkRed);
+        palette.setColor(QPalette::Text, Qt::yellow);
+        QCOMPARE(toQColor(0x80000005, palette), QColor(Qt::darkBlue)); // window background
+        QCOMPARE(toQColor(0x80000008, palette), QColor(Qt::yellow));   // window text
     }
 
     // Each mode shows its own table in the same place, Speech its controls with
