@@ -84,8 +84,14 @@ desktop=$!
 for ((i = 0; i < 100; ++i)); do grep -q ready "$tmp/desktop" && break; sleep 0.1; done
 grep -q ready "$tmp/desktop" || { echo "measure.sh: no fake desktop on the bus" >&2; exit 1; }
 
-# What the programs say goes to a log, shown only when something fails.
-run() { "$watch" "$@" 2>>"$tmp/programs.log"; }
+# What the programs say goes to a log, shown only when something fails. A
+# start killed at its map leaves its single-instance socket behind, as only a
+# crash does on a desktop; it is cleared, so that each start is measured as a
+# start after a normal close.
+run() {
+  "$watch" "$@" 2>>"$tmp/programs.log"
+  rm -f "$tmp"/runtime/vigiltide-*
+}
 
 median() { sort -n | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
 column() { awk -v c="$1" '{ print $c }' "$2" | median; }

@@ -70,34 +70,44 @@ bool SingleInstance::claim()
                  "cannot be noticed");
         return true;
     }
-    // With UserAccessOption Qt makes the socket aside and renames it into
-    // place, so listening replaces whatever is at the name, a live socket too:
-    // looking for an owner and listening must be one step, and two starts at
-    // the same moment take turns here. Without the lock (a peer stuck
+    // Binding the name is the claim, and it is one step: of two starts at the
+    // same moment only one binds. This is the whole claim on nearly every
+    // start, which keeps it off the time to the first frame.
+    if (listen() != Bind::Taken)
+        return true;
+    // The name is taken: by the program for the file, or by what a crash left.
+    // Starts that find a leftover take turns here, so that one replaces it and
+    // the others find that one answering. Without the lock (a peer stuck
     // mid-claim) the claim goes on unguarded rather than not at all.
     QLockFile lock(m_name + QStringLiteral(".lock"));
     if (!lock.tryLock(kClaimTimeoutMs))
         qWarning("vigiltide: the claim of the settings file goes on without its lock");
     if (answers(kClaimTimeoutMs))
         return false;
-    listen();
+    QLocalServer::removeServer(m_name);
+    if (listen() == Bind::Taken)
+        qWarning("vigiltide: a second start for this settings file cannot be noticed: "
+                 "its socket's name is taken");
     return true;
 }
 
-void SingleInstance::listen()
+SingleInstance::Bind SingleInstance::listen()
 {
-    // Nobody answers: what is there was left by a program that crashed.
-    QLocalServer::removeServer(m_name);
+    // The runtime folder is the user's own, so the socket needs no mode of its
+    // own; Qt's option for one would bind aside and rename into place,
+    // replacing whatever holds the name instead of failing on it.
     auto* server = new QLocalServer(this);
-    server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server->listen(m_name)) {
-        qWarning("vigiltide: a second start for this settings file cannot be noticed: %s",
-                 qPrintable(server->errorString()));
+        const bool taken = server->serverError() == QAbstractSocket::AddressInUseError;
+        if (!taken)
+            qWarning("vigiltide: a second start for this settings file cannot be noticed: %s",
+                     qPrintable(server->errorString()));
         delete server;
-        return;
+        return taken ? Bind::Taken : Bind::Failed;
     }
     connect(server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
     m_server = server;
+    return Bind::Listening;
 }
 
 bool SingleInstance::answers(int timeoutMs) const

@@ -37,8 +37,10 @@ signals:
     void activationRequested(bool start);
 
 private:
+    enum class Bind { Listening, Taken, Failed };
+
     bool answers(int timeoutMs) const;
-    void listen();
+    Bind listen();
     void acceptConnections();
     void readRequest(QLocalSocket* socket);
 

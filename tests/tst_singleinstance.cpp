@@ -71,8 +71,8 @@ private slots:
     }
 
     // Another file runs beside; a crash's leftover is taken over. A start
-    // stuck mid-claim holds the lock: the next waits for it, so that two
-    // starts at one moment take turns, then goes on without. A claim that
+    // stuck mid-claim of a leftover holds the lock: the next waits for it, so
+    // that two starts at one moment take turns, then goes on without. A claim that
     // cannot be made lets the program start: a watch is worse off without its
     // alarm than with two windows on one file.
     void claimsThatSucceed()
@@ -81,6 +81,7 @@ private slots:
         QVERIFY(a.claim() && b.claim());
         QVERIFY(leaveDeadSocket(SingleInstance::serverName(file(u"crashed.ini"_s))));
         QVERIFY(SingleInstance(file(u"crashed.ini"_s)).claim());
+        QVERIFY(leaveDeadSocket(SingleInstance::serverName(file(u"stuck.ini"_s))));
         QLockFile stuck(SingleInstance::serverName(file(u"stuck.ini"_s)) + u".lock"_s);
         QVERIFY(stuck.lock());
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"goes on without its lock"_s));
