@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// What the GUI-less tests share: a main that pins the time zone, tables built
-// from short texts, and a run on a fake clock that records the alarms it
-// raises, a day of alarms in milliseconds.
+// What the GUI-less tests share: a main that pins the time zone, tables from
+// short texts, and a run on a fake clock that records the alarms it raises.
 #pragma once
 
 #include "core/alarmtable.h"
@@ -62,8 +61,7 @@ struct ShownAlarm {
     vt::Alarm alarm;
 };
 
-// A run on a fake clock that ticks once a second; it records each alarm the
-// run raises.
+// A run on a fake clock that ticks once a second.
 class RunHarness
 {
 public:

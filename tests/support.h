@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// What the window tests share: a main that pins the time zone; fakes of speech
-// and sound; and a driver for the main window, which reads the tables as
-// values, so that reading moves no cursor.
+// What the window tests share: fakes of speech and sound, and a driver for the
+// main window that reads the tables as values, moving no cursor.
 #pragma once
 
 #include "runsupport.h"
@@ -107,8 +106,7 @@ public:
     bool begun = true;         // false: the engine takes text and never speaks it
 };
 
-// Hands the engine over from the event loop, as the real one does, at once or
-// when finish() is called; a null engine is a machine without speech.
+// Hands the engine (null: no speech) over from the event loop, or at finish().
 class FakeSpeechProvider : public vt::SpeechEngineProvider
 {
 public:
@@ -161,16 +159,64 @@ inline void fireTick(const QTimer& timer)
     QMetaObject::invokeMethod(const_cast<QTimer*>(&timer), "timeout");
 }
 
-// Starts a server and gives the first line it prints (its display or bus
-// address) once it is up; empty if it never says.
+// Starts a server; the first line it prints (its address), empty if none.
 inline QByteArray startServer(QProcess& process, const QString& program, const QStringList& args)
 {
     process.start(program, args);
     return process.waitForReadyRead(30000) ? process.readLine().trimmed() : QByteArray();
 }
 
-// The main window as a watchkeeper drives it, at 10:17:45 on 15 January 2027,
-// its settings file in a folder of its own.
+// What the default output of a sound server (null: the environment's) plays,
+// from start() until stop().
+class Recording
+{
+    QTemporaryDir m_dir;
+    QString m_wav = m_dir.filePath(QStringLiteral("heard.wav"));
+    QProcess m_parecord;
+
+public:
+    // In small fragments, so sound flows at once; true once it does (sooner is lost).
+    bool start(const QByteArray& server = {})
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (!server.isEmpty())
+            env.insert(QStringLiteral("PULSE_SERVER"), QString::fromLocal8Bit(server));
+        m_parecord.setProcessEnvironment(env);
+        m_parecord.start(QStringLiteral("parecord"), {QStringLiteral("--latency-msec=50"),
+                                                      QStringLiteral("--device=@DEFAULT_MONITOR@"),
+                                                      QStringLiteral("--file-format=wav"), m_wav});
+        return QTest::qWaitFor([this] { return QFileInfo(m_wav).size() > 8192; }, 20000);
+    }
+    void stop()
+    {
+        m_parecord.terminate();
+        m_parecord.waitForFinished(5000);
+    }
+    // A figure of sox's ("RMS +amplitude", "Maximum amplitude") for a span of
+    // the recording, the whole of it by default; -1 where nothing was recorded.
+    double figure(const QString& name, double from = 0, double seconds = -1) const
+    {
+        QStringList args{m_wav, QStringLiteral("-n")};
+        if (seconds >= 0)
+            args << QStringLiteral("trim") << QString::number(from) << QString::number(seconds);
+        QProcess sox;
+        sox.start(QStringLiteral("sox"), args << QStringLiteral("stat"));
+        sox.waitForFinished(20000);
+        const auto m = QRegularExpression(name + QStringLiteral(":\\s*([0-9.]+)"))
+                           .match(QString::fromLocal8Bit(sox.readAllStandardError()));
+        return m.hasMatch() ? m.captured(1).toDouble() : -1.0;
+    }
+    // The RMS amplitude of every two seconds of a span.
+    QList<double> loudness(double from, double seconds) const
+    {
+        QList<double> windows;
+        for (double at = from; at + 2 <= from + seconds + 0.01; at += 2)
+            windows << figure(QStringLiteral("RMS +amplitude"), at, 2);
+        return windows;
+    }
+};
+
+// The main window at 10:17:45 on 15 January 2027, its settings file in a folder of its own.
 struct WindowDriver {
     QTemporaryDir folder;
     vt::FakeClock clock;
@@ -221,7 +267,6 @@ struct WindowDriver {
     }
     // The current cell, where the table's cursor stands, as "row:col".
     QString cursor() const { return QStringLiteral("%1:%2").arg(table().Row()).arg(table().Col()); }
-    void select(int row, int col) const { table().setCurrentCell(row, col); }
     QString text(int row, int col) const { return values().text(row, col); }
     bool enabled(int row) const { return vt::IsEntryEnabled(values(), row); }
     std::pair<vt::ColorValue, vt::ColorValue> colours(int row) const

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The run on a fake clock: which alarms a watchkeeper sees, and when, for both
-// timer modes, late answers, daylight-saving nights, a clock set back and a
-// machine that slept; and the run's own alarm, answered or taken away. Qt Core
-// only.
+// The run on a fake clock: which alarms show, and when, in both modes, across
+// late answers, clock changes and sleep; and the run's own alarm. Qt Core only.
 #include "runsupport.h"
 
 using namespace vt;

@@ -15,44 +15,6 @@
 using namespace vt;
 using namespace Qt::StringLiterals;
 
-namespace
-{
-
-// What the default output plays, from start() until heard().
-class Recording
-{
-    QTemporaryDir m_dir;
-    QString m_wav = m_dir.filePath(u"h.wav"_s);
-    QProcess m_parecord;
-
-public:
-    // In small fragments, so sound flows at once; true once it does (sooner is lost).
-    bool start()
-    {
-        m_parecord.start(u"parecord"_s, {u"--latency-msec=50"_s, u"--device=@DEFAULT_MONITOR@"_s,
-                                         u"--file-format=wav"_s, m_wav});
-        return QTest::qWaitFor([this] { return QFileInfo(m_wav).size() > 8192; }, 20000);
-    }
-    // Peak and RMS amplitude of what was recorded, -1 where nothing was.
-    std::pair<double, double> heard()
-    {
-        m_parecord.terminate();
-        m_parecord.waitForFinished(5000);
-        QProcess sox;
-        sox.start(u"sox"_s, {m_wav, u"-n"_s, u"stat"_s});
-        sox.waitForFinished(20000);
-        const QString stat = QString::fromLocal8Bit(sox.readAllStandardError());
-        const auto value = [&stat](const char* name) {
-            const auto m =
-                QRegularExpression(QLatin1String(name) + u":\\s*([0-9.]+)"_s).match(stat);
-            return m.hasMatch() ? m.captured(1).toDouble() : -1.0;
-        };
-        return {value("Maximum amplitude"), value("RMS     amplitude")};
-    }
-};
-
-} // namespace
-
 class TestSound : public QObject
 {
     Q_OBJECT
@@ -184,7 +146,9 @@ private slots:
                                  3000);
         QTest::qWait(4000); // listen over a few ticks of the alarm
         window.messageWindow()->form().cmdCancel->click();
-        const auto [peak, rms] = recording.heard();
+        recording.stop();
+        const double peak = recording.figure(u"Maximum amplitude"_s);
+        const double rms = recording.figure(u"RMS +amplitude"_s);
         qInfo() << "peak" << peak << "rms" << rms;
         QVERIFY(peak >= 0 && rms >= 0);
         if (sound == 0) // the null sink's monitor holds exact digital silence

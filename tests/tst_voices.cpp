@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The voice list and the speech settings around an engine that is ready at
-// once, late, or never: what the status line says, a saved voice kept by its
-// name, and the file's speech values never lost.
+// Speech settings with an engine ready at once, late or never: the status
+// line, and a saved voice kept by its name.
 #include "support.h"
 #include "ui/main/firstframe.h"
 
@@ -38,7 +37,6 @@ private slots:
         const QString none = u"No Speech Voice Engines Installed"_s;
         // An empty file: Speech is chosen by hand before the engine is ready.
         QTest::newRow("at once, Speech in the file") << 2 << false << speech << "" << 0;
-        QTest::newRow("at once, Speech chosen") << 2 << false << QByteArray() << "" << 0;
         QTest::newRow("late, Speech in the file") << 2 << true << speech << "" << 0;
         QTest::newRow("late, Speech chosen") << 2 << true << QByteArray() << "" << 0;
         QTest::newRow("settings error kept") << 2 << true << speech + "Mode=7\n"
@@ -47,8 +45,6 @@ private slots:
         // An engine that failed says so, not that no voices are installed.
         QTest::newRow("no engine, Speech chosen")
             << -1 << true << QByteArray() << "No Voice Components Loaded" << 1;
-        QTest::newRow("no engine, Beep")
-            << -1 << true << QByteArray("[Timer]\nSound=1\n") << "No Voice Components Loaded" << 1;
     }
     void statusOnceEngineIsKnown()
     {
@@ -109,39 +105,6 @@ private slots:
         d.ui().cmbSpeechEngine->setCurrentIndex(int(voices.size()) - 1);
         d.window.close();
         QVERIFY(readFile(d.path()).contains("Speech Voice=" + voices.last().toUtf8() + "\n"));
-    }
-    void fileSpeechValuesSurvive_data()
-    {
-        QTest::addColumn<int>("voices");
-        QTest::addColumn<bool>("ready");
-        QTest::newRow("closed while starting") << 2 << false;
-        QTest::newRow("no engine, or timed out") << -1 << true;
-        QTest::newRow("no voices") << 0 << true;
-        QTest::newRow("ready late") << 2 << true;
-    }
-    void fileSpeechValuesSurvive()
-    {
-        QFETCH(int, voices);
-        QFETCH(bool, ready);
-        const QByteArray file = "[Timer]\nSound=2\nSpeech Engine=0\nSpeech Rate=-7\n"
-                                "Speech Volume=40\nSpeech Voice=Voice B\n";
-        WindowDriver d(file, engineWith(voices), true);
-        // The sliders take the file's values, and the user's, with no voice.
-        QCOMPARE(d.ui().sldSpeechRate->value(), -7);
-        d.ui().sldSpeechVolume->setValue(55);
-        QCOMPARE(d.ui().lblSpeechVolume->text(), u"55"_s);
-        if (ready)
-            d.speech.finish();
-        if (voices > 0 && ready) {
-            QCOMPARE(d.engine->selected, 1); // by its name, not the file's index
-            QCOMPARE(d.engine->voiceRate, -7);
-            QCOMPARE(d.engine->voiceVolume, 55);
-        }
-        d.window.close();
-        const QByteArray index = voices > 0 && ready ? "Speech Engine=1\n" : "Speech Engine=0\n";
-        QVERIFY2(readFile(d.path()).contains(index + "Speech Rate=-7\nSpeech Volume=55\n"
-                                                     "Speech Voice=Voice B\n"),
-                 readFile(d.path()).constData());
     }
     // The engine is asked for at the first frame, or anyway if it never comes.
     void engineWithoutAFirstFrame()
