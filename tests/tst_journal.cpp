@@ -1,17 +1,22 @@
 // SPDX-License-Identifier: MIT
 // The run beyond the program, on a fake clock: kept on disk and written in
 // the watch log (a day of alarms, a run taken up after the program ended
-// unasked, records that must not be trusted), and the times of the
-// escalation and the heartbeat. Qt Core only.
+// unasked, records that must not be trusted), the log's own lines, folder,
+// failures and two writers at once, and the times of the escalation and the
+// heartbeat. Qt Core only, in a machine zone (Tokyo) that no clock here uses.
 #include "runsupport.h"
 
 #include "core/hookschedule.h"
 #include "core/runjournal.h"
+#include "core/watchlog.h"
 
 #include <sys/stat.h>
 
+#include <thread>
+
 using namespace vt;
 using namespace Qt::StringLiterals;
+using K = WatchEventKind;
 
 class TestJournal : public QObject
 {
@@ -20,6 +25,7 @@ class TestJournal : public QObject
     QTemporaryDir m_state;
     QString m_settings = m_state.filePath(u"watch.ini"_s);
     QString m_log = m_state.filePath(u"Watch.log"_s);
+    FakeClock m_logClock;
 
     // Each line of the log as "event entry detail".
     QStringList events() const
@@ -35,7 +41,11 @@ class TestJournal : public QObject
     }
 
 private slots:
-    void initTestCase() { qputenv("XDG_STATE_HOME", QFile::encodeName(m_state.path())); }
+    void initTestCase()
+    {
+        qputenv("XDG_STATE_HOME", QFile::encodeName(m_state.path()));
+        m_logClock.setZone(QTimeZone("Europe/London"));
+    }
     void init()
     {
         QFile::remove(m_log);
@@ -152,6 +162,69 @@ private slots:
                  QStringList{QFileInfo(path).fileName()});
     }
 
+    // Across the change to summer time, timed by the clock's zone, not the
+    // machine's (Tokyo); breaks in a text become blanks.
+    void linesOfAWatch()
+    {
+        m_logClock.setLocal(QDate(2027, 3, 28), QTime(0, 30, 5));
+        WatchLog log(m_state.filePath(u"day.log"_s), m_logClock);
+        const QString text = u"Radar\tchart\r\nlog\u2028"_s;
+        const std::pair<int, WatchEvent> day[] = {
+            {0, {}}, // a start
+            {910, {K::Continue, u"Interval"_s, 2, u"00:45"_s, u"Radar°"_s, openDetail(15'900)}},
+            {1800, {K::Stop, u"Time"_s, 11, u"02:15:00"_s, text, text}},
+        };
+        for (const auto& [seconds, e] : day) {
+            m_logClock.advanceSeconds(seconds);
+            QVERIFY(log.append(e));
+        }
+        QCOMPARE(QString::fromUtf8(readFile(log.path())),
+                 u"2027-03-28T00:30:05+00:00\tstart\t\t\t\t\t\n"
+                 "2027-03-28T00:45:15+00:00\tcontinue\tInterval\t2\t00:45\tRadar°\topen 15 s\n"
+                 "2027-03-28T02:15:15+01:00\tstop\tTime\t11\t02:15:00\tRadar chart  log \tRadar "
+                 "chart  log \n"_s);
+    }
+
+    // The log's folder is made when missing; a folder in the log's place stops
+    // root as well as anyone.
+    void failureToldOncePerStretch()
+    {
+        const QString path = m_state.filePath(u"state/Vigiltide/Watch.log"_s);
+        WatchLog log(path, m_logClock);
+        QVERIFY(QDir().mkpath(path));
+        QVERIFY(!log.append({}));
+        QVERIFY(log.takeFailure().contains(path));
+        QVERIFY(!log.append({}));
+        QCOMPARE(log.takeFailure(), QString());
+        QVERIFY(QDir(m_state.filePath(u"state"_s)).removeRecursively());
+        QVERIFY(log.append({}));
+        QVERIFY(QFile::remove(path) && QDir().mkdir(path));
+        QVERIFY(!log.append({}));
+        QVERIFY(!log.takeFailure().isEmpty());
+    }
+
+    void twoWritersKeepWholeLines()
+    {
+        const QString path = m_state.filePath(u"shared.log"_s);
+        constexpr int kLines = 1000;
+        const auto shown = [](QChar c) {
+            return WatchEvent{K::Shown, {}, 1, {}, QString(4000, c), {}};
+        };
+        const auto writer = [&](QChar c) {
+            WatchLog log(path, m_logClock);
+            for (int i = 0; i < kLines; ++i)
+                log.append(shown(c));
+        };
+        std::thread a(writer, u'a'), b(writer, u'b');
+        a.join();
+        b.join();
+        const QDateTime at =
+            QDateTime::fromMSecsSinceEpoch(m_logClock.epochMs(), m_logClock.timeZone());
+        const QStringList lines = QString::fromUtf8(readFile(path)).split(u'\n');
+        QCOMPARE(lines.count(WatchLog::line(at, shown(u'a'))), kLines);
+        QCOMPARE(lines.count(WatchLog::line(at, shown(u'b'))), kLines);
+    }
+
     // An alarm unanswered for 30 s escalates once, one answered sooner never;
     // a heartbeat at Start, every 5 minutes while armed (an alarm open or
     // not, a sleep counting in full), and "stop" at the end; the program's
@@ -207,5 +280,5 @@ private slots:
     }
 };
 
-VT_GUILESS_TEST_MAIN(TestJournal, "Europe/London")
+VT_GUILESS_TEST_MAIN(TestJournal, "Asia/Tokyo")
 #include "tst_journal.moc"
