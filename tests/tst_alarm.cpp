@@ -365,6 +365,7 @@ private slots:
             d.beeper.silence = u"no sound output"_s;
             QTest::mouseClick(d.ui().cmdStart, Qt::LeftButton);
             QCOMPARE(d.status(), said.section(u'|', 1));
+            d.window.setStatusText(QString()); // and said again at the alarm
         } else {
             d.ui().cmbSound->setCurrentIndex(2);
         }
