@@ -192,9 +192,8 @@ public:
         m_parecord.terminate();
         m_parecord.waitForFinished(5000);
     }
-    // A figure of sox's ("RMS +amplitude", "Maximum amplitude") for a span of
-    // the recording, the whole of it by default; -1 where nothing was recorded.
-    double figure(const QString& name, double from = 0, double seconds = -1) const
+    // sox's statistics of a span of the recording, the whole of it by default.
+    QString stat(double from = 0, double seconds = -1) const
     {
         QStringList args{m_wav, QStringLiteral("-n")};
         if (seconds >= 0)
@@ -202,8 +201,13 @@ public:
         QProcess sox;
         sox.start(QStringLiteral("sox"), args << QStringLiteral("stat"));
         sox.waitForFinished(20000);
-        const auto m = QRegularExpression(name + QStringLiteral(":\\s*([0-9.]+)"))
-                           .match(QString::fromLocal8Bit(sox.readAllStandardError()));
+        return QString::fromLocal8Bit(sox.readAllStandardError());
+    }
+    // One figure of those ("RMS +amplitude", "Maximum amplitude"); -1 where
+    // nothing was recorded.
+    static double figure(const QString& stat, const QString& name)
+    {
+        const auto m = QRegularExpression(name + QStringLiteral(":\\s*([0-9.]+)")).match(stat);
         return m.hasMatch() ? m.captured(1).toDouble() : -1.0;
     }
     // The RMS amplitude of every two seconds of a span.
@@ -211,7 +215,7 @@ public:
     {
         QList<double> windows;
         for (double at = from; at + 2 <= from + seconds + 0.01; at += 2)
-            windows << figure(QStringLiteral("RMS +amplitude"), at, 2);
+            windows << figure(stat(at, 2), QStringLiteral("RMS +amplitude"));
         return windows;
     }
 };

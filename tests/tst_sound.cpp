@@ -147,8 +147,9 @@ private slots:
         QTest::qWait(4000); // listen over a few ticks of the alarm
         window.messageWindow()->form().cmdCancel->click();
         recording.stop();
-        const double peak = recording.figure(u"Maximum amplitude"_s);
-        const double rms = recording.figure(u"RMS +amplitude"_s);
+        const QString stat = recording.stat();
+        const double peak = Recording::figure(stat, u"Maximum amplitude"_s);
+        const double rms = Recording::figure(stat, u"RMS +amplitude"_s);
         qInfo() << "peak" << peak << "rms" << rms;
         QVERIFY(peak >= 0 && rms >= 0);
         if (sound == 0) // the null sink's monitor holds exact digital silence
