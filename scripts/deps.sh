@@ -10,7 +10,7 @@ packages=(
   speech-dispatcher speech-dispatcher-espeak-ng
   pulseaudio pulseaudio-utils sox dbus-daemon
   desktop-file-utils appstream dpkg-dev file
-  xvfb at-spi2-core python3-gi gir1.2-atspi-2.0
+  xvfb
   openbox x11-utils xdotool wmctrl libxcb1-dev systemd
 )
 

@@ -11,15 +11,21 @@
 
 #include <ctime>
 
-#define VT_GUILESS_TEST_MAIN(TestClass, zone)                                                      \
+// A main with the time zone pinned, and the run's record, the watch log and
+// the hooks file in folders of the test's own.
+#define VT_MAIN(Application, TestClass, zone)                                                      \
     int main(int argc, char* argv[])                                                               \
     {                                                                                              \
         qputenv("TZ", zone);                                                                       \
         tzset();                                                                                   \
-        QCoreApplication app(argc, argv);                                                          \
+        QTemporaryDir state;                                                                       \
+        qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));                                \
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(state.filePath("config")));                   \
+        Application app(argc, argv);                                                               \
         TestClass test;                                                                            \
         return QTest::qExec(&test, argc, argv);                                                    \
     }
+#define VT_GUILESS_TEST_MAIN(TestClass, zone) VT_MAIN(QCoreApplication, TestClass, zone)
 
 inline QByteArray readFile(const QString& path)
 {
@@ -103,14 +109,10 @@ public:
     // The run's state as the State panel names it.
     QString state() const
     {
-        switch (run.phase()) {
-        case vt::RunPhase::Done:
-            return QStringLiteral("Done");
-        case vt::RunPhase::Stopped:
-            return QStringLiteral("Stopped");
-        default:
-            return QStringLiteral("Running");
-        }
+        const vt::RunPhase phase = run.phase();
+        return QString::fromLatin1(phase == vt::RunPhase::Done      ? "Done"
+                                   : phase == vt::RunPhase::Stopped ? "Stopped"
+                                                                    : "Running");
     }
 
     vt::FakeClock clock;

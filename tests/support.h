@@ -17,20 +17,7 @@
 #include <QMessageBox>
 #include <QtTest>
 
-#include <ctime>
-
-// The run's record and the watch log go to a state folder of the test's own.
-#define VT_TEST_MAIN(TestClass, zone)                                                              \
-    int main(int argc, char* argv[])                                                               \
-    {                                                                                              \
-        qputenv("TZ", zone);                                                                       \
-        tzset();                                                                                   \
-        QTemporaryDir state;                                                                       \
-        qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));                                \
-        QApplication app(argc, argv);                                                              \
-        TestClass test;                                                                            \
-        return QTest::qExec(&test, argc, argv);                                                    \
-    }
+#define VT_TEST_MAIN(TestClass, zone) VT_MAIN(QApplication, TestClass, zone)
 
 // Keeps the reason a run gives for keeping the machine awake.
 class FakeSleepInhibitor : public vt::SleepInhibitor

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: MIT
 // The alarm as the watchkeeper meets it: its window, flashing and sound, the
-// answers, what a screen reader is told, and every way speech can fail; the
-// speech settings with an engine ready at once, late or never.
+// answers, every way speech can fail, and its escalation as the window shows
+// it; the speech settings with an engine ready at once, late or never.
 #include "support.h"
 
+#include "core/watchlog.h"
 #include "platform/desktopnotifier.h"
 #include "platform/trayicon.h"
 #include "speech/speechservice.h"
 #include "ui/common/twips.h"
-#include "ui/main/firstframe.h"
+#include "ui/main/hookslink.h"
 
-#include <QAccessible>
 #include <QLabel>
 #include <QScreen>
 
@@ -19,14 +19,6 @@ using namespace Qt::StringLiterals;
 
 namespace
 {
-
-std::vector<std::pair<QAccessible::Event, QString>> g_events; // type, description
-
-void recordEvent(QAccessibleEvent* event)
-{
-    QAccessibleInterface* iface = event->accessibleInterface();
-    g_events.emplace_back(event->type(), iface ? iface->text(QAccessible::Description) : QString());
-}
 
 // Runs `then` from the event loop once a modal dialog of that kind is up.
 template <typename Dialog> void whenModal(const std::function<void(Dialog*)>& then)
@@ -54,7 +46,22 @@ class TestAlarm : public QObject
 {
     Q_OBJECT
 
+    QString m_hooks = qEnvironmentVariable("XDG_CONFIG_HOME") + u"/Vigiltide/Hooks.ini"_s;
+
+    void writeHooks(const QByteArray& command, QFile::Permissions permissions)
+    {
+        QDir().mkpath(QFileInfo(m_hooks).absolutePath());
+        writeFile(m_hooks, "[Escalation]\nAfter=5\nCommand=" + command + '\n');
+        QFile::setPermissions(m_hooks, permissions);
+    }
+    static QString lastLogLine()
+    {
+        return QString::fromUtf8(readFile(WatchLog::defaultPath())).trimmed().section(u'\n', -1);
+    }
+
 private slots:
+    void cleanup() { QFile::remove(m_hooks); } // hooks for one test only
+
     void widthAndPlace_data()
     {
         QTest::addColumn<QString>("message");
@@ -95,39 +102,6 @@ private slots:
         QVERIFY(w.form().cmdOk->y() > label.geometry().bottom()); // the buttons below it
         QCOMPARE(w.message(), message); // the whole message is what is spoken
     }
-    void tickFlashesAndSounds_data()
-    {
-        QTest::addColumn<int>("sound");
-        QTest::addColumn<int>("back");
-        QTest::addColumn<int>("beeps");
-        QTest::addColumn<int>("spoken");
-        QTest::newRow("None: only flashes") << 0 << 65535 << 0 << 0;
-        QTest::newRow("Beep: once a second") << 1 << 65535 << 3 << 0;
-        QTest::newRow("Speech: again as each reading ends") << 2 << 65535 << 0 << 2;
-        QTest::newRow("equal colours still tick") << 1 << 255 << 3 << 0;
-    }
-    void tickFlashesAndSounds()
-    {
-        QFETCH(int, sound);
-        QFETCH(int, back);
-        WindowDriver d;
-        d.ui().cmbSound->setCurrentIndex(sound);
-        d.setBackColour(1, back);
-        d.engine->speakForever = true; // each reading lasts until told otherwise
-        frmMessage& w = *d.raiseAlarm();
-        QVERIFY(QTest::qWaitForWindowActive(&w)); // the keystroke goes to the active window only
-        QCOMPARE(std::pair(w.shownBackColor(), w.shownForeColor()), std::pair(back, 255));
-        fireTick(w.tick()); // the first tick inverts
-        QCOMPARE(std::pair(w.shownBackColor(), w.shownForeColor()), std::pair(255, back));
-        QCOMPARE(w.form().lblMessage->palette().color(QPalette::Window), QColor(255, 0, 0));
-        fireTick(w.tick()); // a tick during a reading adds nothing
-        d.engine->speaking = false;
-        fireTick(w.tick());
-        QCOMPARE(w.shownBackColor(), 255);
-        QTEST(d.beeper.beeps, "beeps");
-        QTEST(int(d.engine->spoken.size()), "spoken");
-        QCOMPARE(w.keystrokes(), 3); // one a second, to the window itself
-    }
     void answers_data()
     {
         QTest::addColumn<QString>("answer");
@@ -146,7 +120,15 @@ private slots:
         d.engine->speakForever = true;
         d.ui().cmbSound->setCurrentIndex(2);
         frmMessage& w = *d.raiseAlarm();
-        fireTick(w.tick()); // a reading goes on
+        const auto shown = [&w] { return std::pair(w.shownBackColor(), w.shownForeColor()); };
+        const auto first = shown();
+        QVERIFY(QTest::qWaitForWindowActive(&w)); // the keystroke goes to the active window only
+        fireTick(w.tick()); // the first tick inverts the colours, and reads
+        QCOMPARE(shown(), std::pair(first.second, first.first));
+        d.engine->speaking = false; // read again once a reading ends, and a reading goes on
+        fireTick(w.tick());
+        QCOMPARE(std::tuple(shown(), d.engine->spoken.size(), w.keystrokes()),
+                 std::tuple(first, 2, 2)); // a keystroke a second, to the window itself
         if (answer == QLatin1String("close")) {
             w.close();
         } else if (answer == QLatin1String("Return")) {
@@ -266,42 +248,6 @@ private slots:
             emit notifier.activated();
         // Before the alarm's next tick, which takes the focus by itself.
         QTRY_VERIFY_WITH_TIMEOUT(w.isActiveWindow(), 300);
-    }
-    // Every control that takes focus has a name for a screen reader to read.
-    void everyControlHasAName()
-    {
-        WindowDriver d;
-        frmMessage& w = *d.raiseAlarm();
-        for (QWidget* window : {static_cast<QWidget*>(&w), static_cast<QWidget*>(&d.window)})
-            for (QWidget* c : window->findChildren<QWidget*>())
-                QVERIFY2(c->focusPolicy() == Qt::NoFocus || c->window() != window ||
-                             !QAccessible::queryAccessibleInterface(c)
-                                  ->text(QAccessible::Name)
-                                  .isEmpty(),
-                         qPrintable(c->objectName()));
-    }
-    // Qt passes no event on without a screen reader's bus: ctest runs this on a
-    // private desktop that has one.
-    void alarmIsAnnounced()
-    {
-        if (QGuiApplication::platformName() == QLatin1String("offscreen"))
-            QSKIP("accessibility events reach nobody without an accessibility bus");
-        QTRY_VERIFY_WITH_TIMEOUT(QAccessible::isActive(),
-                                 20000); // the bus is found a moment after start
-        QAccessible::installUpdateHandler(recordEvent);
-        WindowDriver d;
-        g_events.clear();
-        frmMessage& w = *d.raiseAlarm();
-        // One alert, once shown, read out with its message; flashing raises no other.
-        const auto isAlert = [](const auto& e) { return e.first == QAccessible::Alert; };
-        const auto alert = std::find_if(g_events.begin(), g_events.end(), isAlert);
-        QVERIFY(alert != g_events.end());
-        QCOMPARE(alert->second, u"Time's Up, Check Log"_s);
-        QVERIFY(std::any_of(g_events.begin(), alert,
-                            [](const auto& e) { return e.first == QAccessible::ObjectShow; }));
-        fireTick(w.tick());
-        QCOMPARE(std::count_if(g_events.begin(), g_events.end(), isAlert), 1);
-        QAccessible::installUpdateHandler(nullptr);
     }
     void voicesSlidersAndSpeak()
     {
@@ -462,13 +408,74 @@ private slots:
         d.window.close();
         QVERIFY(readFile(d.path()).contains("Speech Voice=" + voices.last().toUtf8() + "\n"));
     }
-    // The engine is asked for at the first frame, or anyway if it never comes.
-    void engineWithoutAFirstFrame()
+    void escalation_data()
     {
-        QWindow unseen;
-        bool ran = false;
-        afterFirstFrame(unseen, &unseen, [&ran] { ran = true; });
-        QTRY_VERIFY_WITH_TIMEOUT(ran, 3000);
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<QString>("event");  // in the watch log
+        QTest::addColumn<QString>("status"); // the status line after it
+        QTest::addColumn<QString>("line");   // on the alarm
+        QTest::newRow("done") << QByteArray("true") << u"escalated"_s << u"Timer 11:00"_s
+                              << u"Escalated at 11:00:05"_s;
+        QTest::newRow("exits 1") << QByteArray("false") << u"escalation-failed"_s
+                                 << u"Escalation Error, false exited with code 1"_s
+                                 << u"Escalation failed at 11:00:05"_s;
+        QTest::newRow("no such program")
+            << QByteArray("'/no/such program' x") << u"escalation-failed"_s
+            << u"Escalation Error, /no/such program cannot be started: "_s
+            << u"Escalation failed at 11:00:05"_s;
+    }
+    // Five seconds unanswered: the command runs, the alarm says so under its
+    // buttons, and how it went is told and logged; the alarm stays open.
+    void escalation()
+    {
+        QFETCH(QByteArray, command);
+        QFETCH(QString, event);
+        QFETCH(QString, status);
+        QFETCH(QString, line);
+        writeHooks(command, QFile::ReadOwner | QFile::WriteOwner);
+        WindowDriver d;
+        frmMessage* alarm = d.raiseAlarm();
+        QVERIFY(alarm && alarm->isVisible());
+        const int height = alarm->height();
+        QLabel* shown = alarm->form().lblEscalation;
+        d.clock.advanceSeconds(4);
+        d.window.hooks().schedule().check();
+        QVERIFY(!shown->isVisible());
+        d.clock.advanceSeconds(1);
+        d.window.hooks().schedule().check();
+        QVERIFY(shown->isVisible() && alarm->height() > height);
+        QTRY_COMPARE(lastLogLine().section(u'\t', 1, 1), event);
+        QVERIFY2(d.status().startsWith(status), qPrintable(d.status()));
+        QCOMPARE(shown->text(), line);
+        QVERIFY(alarm->isAlerting());
+        QCOMPARE(lastLogLine().section(u'\t', 5, 5), alarm->message());
+        d.window.hooks().schedule().check(); // once per alarm
+        QTest::qWait(200);
+        QCOMPARE(lastLogLine().section(u'\t', 1, 1), event);
+        alarm->form().cmdOk->click();
+        fireTick(d.window.run().tick());
+        QVERIFY(
+            !d.window.messageWindow()->form().lblEscalation->isVisible()); // the next alarm's own
+    }
+
+    // A hooks file that others may write runs nothing, at start-up and at
+    // each Start, and says why.
+    void othersMayWrite()
+    {
+        const QString ran = m_hooks + u".ran"_s;
+        writeHooks("touch " + QFile::encodeName(ran),
+                   QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::WriteOther);
+        WindowDriver d;
+        QVERIFY2(d.status().startsWith(u"Hooks Error, "_s), qPrintable(d.status()));
+        const int beeps = d.beeper.beeps;
+        d.raiseAlarm();
+        QVERIFY2(d.status().startsWith(u"Hooks Error, "_s), qPrintable(d.status()));
+        QCOMPARE(d.beeper.beeps, beeps + 1);
+        d.clock.advanceSeconds(60);
+        d.window.hooks().schedule().check();
+        QTest::qWait(300);
+        QVERIFY(!QFile::exists(ran));
+        QVERIFY(!d.window.messageWindow()->form().lblEscalation->isVisible());
     }
 };
 

@@ -7,6 +7,7 @@
 #include "ui/common/statuslabel.h"
 #include "ui/main/celleditor.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QScrollBar>
@@ -19,7 +20,8 @@ using namespace Qt::StringLiterals;
 namespace
 {
 
-// Every visible control inside its container, clear of the others, wide enough.
+// Every visible control inside its container, clear of the others, wide enough,
+// and named.
 void checkNothingOverlapsOrClips(QWidget* container)
 {
     QList<QWidget*> shown;
@@ -38,6 +40,10 @@ void checkNothingOverlapsOrClips(QWidget* container)
         if (auto* button = qobject_cast<QPushButton*>(w))
             QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) <= button->width(),
                      name);
+        // What a screen reader reads for it.
+        QVERIFY2(w->focusPolicy() == Qt::NoFocus ||
+                     !QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).isEmpty(),
+                 name);
         if (!qobject_cast<AlarmTableView*>(w))
             checkNothingOverlapsOrClips(w);
     }
