@@ -123,7 +123,7 @@ private slots:
         const auto shown = [&w] { return std::pair(w.shownBackColor(), w.shownForeColor()); };
         const auto first = shown();
         QVERIFY(QTest::qWaitForWindowActive(&w)); // the keystroke goes to the active window only
-        fireTick(w.tick()); // the first tick inverts the colours, and reads
+        fireTick(w.tick());                       // the first tick inverts the colours, and reads
         QCOMPARE(shown(), std::pair(first.second, first.first));
         d.engine->speaking = false; // read again once a reading ends, and a reading goes on
         fireTick(w.tick());

@@ -52,16 +52,26 @@ private slots:
         QDir(stateFolder()).removeRecursively();
     }
 
-    // Kept while armed, with the alarm open as it is; gone at Stop.
+    // Kept while armed, with the alarm open as it is, each save replacing the
+    // record whole through a new file; gone at Stop.
     void aDayOfAlarms()
     {
         RunHarness h;
         RunJournal journal(h.run, h.clock, m_log);
         journal.setSettingsFile(m_settings);
         const RunStore store(m_settings);
+        const auto inode = [&store] {
+            struct stat s = {};
+            return ::stat(QFile::encodeName(store.path()), &s) == 0 ? s.st_ino : 0;
+        };
         h.startAt(u"2027-01-15T10:50:00"_s, tableOf(u"60|15"_s), TimerMode::Interval, true);
         for (int alarm = 0; alarm < 3; ++alarm) {
+            const auto before = inode();
             QVERIFY(h.tickUntilAlarm());
+            QVERIFY(inode() != before && inode() != 0);
+            QCOMPARE(
+                QDir(QFileInfo(store.path()).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+                QStringList{QFileInfo(store.path()).fileName()});
             QString problem;
             const auto kept = store.load(&problem);
             QCOMPARE(kept->first.alarmRow, h.run.alarm()->id.row);
@@ -140,26 +150,6 @@ private slots:
         QVERIFY2(notice.startsWith(u"Resume Error, the run kept in "_s), qPrintable(notice));
         QVERIFY(!QFile::exists(store.path()) && QFile::exists(store.path() + u".unused"_s));
         QVERIFY(!journal.keptRun(&notice)); // told once
-    }
-
-    // Each save replaces the record whole, through a new file, leaving
-    // nothing beside it.
-    void recordReplacedWhole()
-    {
-        RunHarness h;
-        RunJournal journal(h.run, h.clock, m_log);
-        journal.setSettingsFile(m_settings);
-        h.startAt(u"2027-01-15T10:50:00"_s, tableOf(u"15"_s), TimerMode::Interval);
-        const QString path = RunStore(m_settings).path();
-        const auto inode = [&path] {
-            struct stat s = {};
-            return ::stat(QFile::encodeName(path), &s) == 0 ? s.st_ino : 0;
-        };
-        const auto before = inode();
-        QVERIFY(h.tickUntilAlarm());
-        QVERIFY(inode() != before && inode() != 0);
-        QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{QFileInfo(path).fileName()});
     }
 
     // Across the change to summer time, timed by the clock's zone, not the

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The tables as values and their validation; the run on a fake clock: which
+// The tables' validation; the run on a fake clock: which
 // alarms show, and when, in both modes, across late answers, clock changes and
 // sleep; and the run's own alarm. Qt Core only.
 #include "runsupport.h"
@@ -75,26 +75,6 @@ private slots:
         t.setRows(5); // a row never given a mark (just inserted) counts as disabled
         QVERIFY(!FirstTableFault(t, TimerMode::Interval));
     }
-    // Exchanged entries take everything with them; a new entry shows no mark
-    // and counts as disabled; the header keeps the fixed-cell colour.
-    void rowsAsValues()
-    {
-        AlarmTable t = tableOf(u"~15|60"_s);
-        t.cell(2, MessageColumn).back = 65535;
-        t.setRows(4);
-        FormatTableRow(t, 3);
-        QCOMPARE(t.row(3).mark, EnableMark::None);
-        QVERIFY(!IsEntryEnabled(t, 3));
-        QCOMPARE(std::pair(t.text(3, OptionsColumn), t.cell(3, OptionsColumn).bold),
-                 std::pair(u"?"_s, true));
-        SwapRows(t, 1, 2);
-        QVERIFY(IsEntryEnabled(t, 1) && !IsEntryEnabled(t, 2));
-        QCOMPARE(std::pair(t.text(1, ScheduleColumn), t.cell(1, MessageColumn).back),
-                 std::pair(u"60"_s, 65535));
-        QCOMPARE(t.cell(2, MessageColumn).back, AlarmTable::BackColor);
-        QCOMPARE(t.cell(0, MessageColumn).back, AlarmTable::BackColorFixed);
-    }
-
     // One sequence a line of the file, whose head gives the form of a line.
     void alarmSequence_data()
     {
