@@ -77,7 +77,6 @@ private slots:
         row("good", kGood, kEscalation + u"; "_s + kHeartbeat);
         row("good, linked", kGood, kEscalation + u"; "_s + kHeartbeat, {}, 0, 0, true);
         row("no file", QByteArray(), none);
-        row("no heartbeat", kGood.left(kGood.indexOf("[heartbeat]")), kEscalation + u"; off"_s);
         row("no command", with("Command=n", "#Command=n"), u"off; "_s + kHeartbeat);
         row("after 4", with("=30", "=4"), none, u"After in [Escalation]"_s);
         row("after 3601", with("=30", "=3601"), none, u"After in [Escalation]"_s);
@@ -153,7 +152,6 @@ private slots:
         QTest::newRow("signal") << shell(u"kill -KILL $$"_s) << u"/bin/sh was ended by a signal"_s;
         QTest::newRow("missing program") << QStringList{u"vigiltide-no-such-program"_s}
                                          << u"vigiltide-no-such-program cannot be started: "_s;
-        QTest::newRow("no program") << QStringList() << u"an empty command cannot be started: "_s;
         // Added to the program's own environment, and given as it is.
         QTest::newRow("environment")
             << shell(u"[ \"$VIGILTIDE_MESSAGE/$VIGILTIDE_TEST_INHERITED\" = \"$0\" ]"_s,

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The run beyond the program, on a fake clock: kept on disk and written in
-// the watch log (a day of alarms, a run taken up after the program ended
-// unasked, records that must not be trusted), the log's own lines, folder,
-// failures and two writers at once, and the times of the escalation and the
-// heartbeat. Qt Core only, in a machine zone (Tokyo) that no clock here uses.
+// The run beyond the program, on a fake clock: kept on disk, taken up, logged;
+// the watch log's lines, failures and two writers at once; the hooks' times.
+// Qt Core only, in a machine zone (Tokyo) that no clock here uses.
 #include "runsupport.h"
 
 #include "core/hookschedule.h"

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The platform layer: the logind sleep inhibitor and the alarm's notification
-// against fakes on a private bus; one program per settings file, beside
-// tst_desktop's real program: a link to the file, the leftover of a crash, a
-// failure, and two starts at one moment.
+// The platform layer: the sleep inhibitor and the alarm's notification against
+// fakes on a private bus; one program per settings file (a link to the file, a
+// crash's leftover, a failure, two starts at one moment) beside tst_desktop's.
 #include "support.h"
 
 #include "platform/desktopnotifier.h"

@@ -127,7 +127,7 @@ private slots:
         QTemporaryDir folder;
         FakeClock clock;
         ToneBeeper beeper({});
-        // Beep and None get a silent engine: a machine without one beeps once.
+        // None gets a fake engine: a machine without one would beep once.
         std::unique_ptr<SpeechEngine> engine = std::make_unique<FakeSpeechEngine>();
         FakeSpeechProvider speech(sound == 2 ? std::move(m_engine) : std::move(engine));
         NullSleepInhibitor sleep;
