@@ -152,6 +152,8 @@ private slots:
         QTest::newRow("signal") << shell(u"kill -KILL $$"_s) << u"/bin/sh was ended by a signal"_s;
         QTest::newRow("missing program") << QStringList{u"vigiltide-no-such-program"_s}
                                          << u"vigiltide-no-such-program cannot be started: "_s;
+        // The one failure QProcess tells inside start().
+        QTest::newRow("no program") << QStringList() << u"an empty command cannot be started: "_s;
         // Added to the program's own environment, and given as it is.
         QTest::newRow("environment")
             << shell(u"[ \"$VIGILTIDE_MESSAGE/$VIGILTIDE_TEST_INHERITED\" = \"$0\" ]"_s,

@@ -30,8 +30,7 @@ bool isOpen(int readEnd)
 }
 
 // Each Inhibit hands out the write end of a fresh pipe and keeps the read end,
-// as logind notices a hold going away. On a thread of its own, since the
-// inhibitor blocks the main thread while it calls.
+// as logind notices a hold going away; on a thread, as the inhibitor blocks.
 class FakeLogind : public QObject, protected QDBusContext
 {
     Q_OBJECT

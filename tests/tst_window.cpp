@@ -20,8 +20,7 @@ using namespace Qt::StringLiterals;
 namespace
 {
 
-// Every visible control inside its container, clear of the others, wide enough,
-// and named.
+// Every visible control inside its container, clear of the others, wide enough, named.
 void checkNothingOverlapsOrClips(QWidget* container)
 {
     QList<QWidget*> shown;
