@@ -114,13 +114,21 @@ private slots:
         m_bus = startServer(m_daemon, u"dbus-daemon"_s,
                             {u"--session"_s, u"--nofork"_s, u"--print-address"_s});
         if (m_bus.isEmpty())
-            QSKIP("no private bus: dbus-daemon (Debian package dbus-daemon) is missing");
+            return; // the bus's cases skip; one program per file needs none
         QDBusConnection server = QDBusConnection::connectToBus(m_bus, u"logind"_s);
         m_fake.moveToThread(&m_thread);
         m_thread.start();
         QVERIFY(server.registerObject(u"/org/freedesktop/login1"_s, &m_fake,
                                       QDBusConnection::ExportAllSlots));
         QVERIFY(server.registerService(u"org.freedesktop.login1"_s));
+    }
+
+    void init()
+    {
+        const QByteArray name = QTest::currentTestFunction();
+        if (m_bus.isEmpty() &&
+            (name == "holdsRenewsAndReleases" || name.startsWith("notification")))
+            QSKIP("no private bus: dbus-daemon (Debian package dbus-daemon) is missing");
     }
 
     void holdsRenewsAndReleases()
