@@ -39,6 +39,14 @@ inline void writeFile(const QString& path, const QByteArray& bytes)
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
 }
 
+// The same, its folder made if missing, with these permissions.
+inline void writeFile(const QString& path, const QByteArray& bytes, QFile::Permissions permissions)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    writeFile(path, bytes);
+    QVERIFY(QFile::setPermissions(path, permissions));
+}
+
 // Appends an entry to a table; a schedule written "~60" is a disabled entry.
 inline void addEntry(vt::AlarmTable& table, const QString& schedule,
                      const QString& message = QStringLiteral("M"))

@@ -38,13 +38,6 @@ class TestAlarm : public QObject
     Q_OBJECT
 
     QString m_hooks = qEnvironmentVariable("XDG_CONFIG_HOME") + u"/Vigiltide/Hooks.ini"_s;
-
-    void writeHooks(const QByteArray& command, QFile::Permissions permissions)
-    {
-        QDir().mkpath(QFileInfo(m_hooks).absolutePath());
-        writeFile(m_hooks, "[Escalation]\nAfter=5\nCommand=" + command + '\n');
-        QFile::setPermissions(m_hooks, permissions);
-    }
     static QString lastLogLine()
     {
         return QString::fromUtf8(readFile(WatchLog::defaultPath())).trimmed().section(u'\n', -1);
@@ -420,11 +413,12 @@ private slots:
         QFETCH(QString, event);
         QFETCH(QString, status);
         QFETCH(QString, line);
-        writeHooks(command, QFile::ReadOwner | QFile::WriteOwner |
-                                (othersMayWrite ? QFile::WriteOther : QFile::Permissions()));
+        writeFile(m_hooks, "[Escalation]\nAfter=5\nCommand=" + command + '\n',
+                  QFile::ReadOwner | QFile::WriteOwner |
+                      (othersMayWrite ? QFile::WriteOther : QFile::Permissions()));
         WindowDriver d;
         QCOMPARE(d.status().startsWith(u"Hooks Error, "_s), othersMayWrite);
-        d.window.setStatusText(QString());
+        d.window.setStatusText(QString()); // so that Start must tell a refusal again
         frmMessage* alarm = d.raiseAlarm();
         QVERIFY(alarm && alarm->isVisible());
         const int height = alarm->height();

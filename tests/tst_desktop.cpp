@@ -189,13 +189,17 @@ class tst_Desktop : public QObject
     void writeHooks(const QByteArray& hooks, const QByteArray& script)
     {
         const QString path = m_dir.filePath("hook.sh");
-        writeFile(path, "#!/bin/sh\n" + script);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QDir().mkpath(m_dir.filePath("config/Vigiltide"));
-        writeFile(hooksFile(), QByteArray(hooks).replace("HOOK", QFile::encodeName(path)));
-        QFile::setPermissions(hooksFile(), QFile::ReadOwner | QFile::WriteOwner);
+        writeFile(path, "#!/bin/sh\n" + script,
+                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        writeFile(hooksFile(), QByteArray(hooks).replace("HOOK", QFile::encodeName(path)),
+                  QFile::ReadOwner | QFile::WriteOwner);
     }
     QString hooksFile() const { return m_dir.filePath("config/Vigiltide/Hooks.ini"); }
+    // In the program's state folder: the watch log, the kept runs.
+    QString stateFile(const QString& name) const
+    {
+        return m_dir.filePath("state/Vigiltide/" + name);
+    }
 
 private slots:
     void initTestCase()
@@ -286,26 +290,26 @@ private slots:
         QTRY_COMPARE(windows(app).size(), 2); // File, Open...
 
         // A click, the close box once minimized (by the window manager: its
-        // Alt+F4 can miss a new window), Continue, Stop.
-        const QList<QStringList> answers{{"click"}, {}, {"Return"}, {"Tab", "space"}};
+        // Alt+F4 can miss a new window), then keys: Continue, Stop.
+        const QStringList answers{"click", "minimize, close", "Return", "Tab space"};
         for (int i = 0; i < answers.size(); ++i) {
             const QString title = "Vigiltide - " + due[i].toString("hh:mm:ss");
             QTRY_VERIFY_WITH_TIMEOUT(windows(app).contains(title), 15000);
             const QString text = QString("Check %1").arg(i + 1);
             QTRY_COMPARE(m_desk.notes.value(i), QStringList({VIGILTIDE_APP_ID, title, text, "2"}));
             const QString id = windows(app)[title];
-            if (answers[i] == QStringList{"click"}) {
+            if (answers[i] == "click") {
                 click(id, 0.3, 0.73); // where Continue stands in the designed window
-            } else if (answers[i].isEmpty()) {
+            } else if (answers[i] == "minimize, close") {
                 run("xdotool", {"windowminimize", id});
                 QTRY_VERIFY(!run("xprop", {"-id", id, "_NET_WM_STATE"}).contains("HIDDEN"));
                 run("wmctrl", {"-i", "-c", id});
             } else { // typed at once, the keys were meant for another window
-                key(id, answers[i]);
+                key(id, answers[i].split(' '));
                 QTest::qWait(500);
                 QVERIFY(windows(app).contains(title));
                 QTest::qWait(vt::frmMessage::kKeyGuardMs);
-                key(id, answers[i]);
+                key(id, answers[i].split(' '));
             }
             QTRY_VERIFY(!windows(app).contains(title));
             QTRY_VERIFY_WITH_TIMEOUT(m_desk.closed.contains(i + 1), 500); // before the next
@@ -365,8 +369,7 @@ private slots:
         QVERIFY(pid > 0);
         QVERIFY(::kill(pid_t(pid), 0) == 0); // still hanging when the alarms ended
         QTRY_VERIFY_WITH_TIMEOUT(::kill(pid_t(pid), 0) != 0, 15000);
-        QTRY_VERIFY(readFile(m_dir.filePath("state/Vigiltide/Watch.log"))
-                        .contains("\tescalation-failed\t"));
+        QTRY_VERIFY(readFile(stateFile("Watch.log")).contains("\tescalation-failed\t"));
     }
 
     // The watchkeeper's hooks reach someone else: a heartbeat at Start, one
@@ -415,7 +418,7 @@ private slots:
         const QTime first = QTime::currentTime().addSecs(kLead);
         const QTime second = first.addSecs(3600);
         const QString file = writeWatch({first, second});
-        QFile::remove(m_dir.filePath("state/Vigiltide/Watch.log"));
+        QFile::remove(stateFile("Watch.log"));
         QProcess* app = start({"--start", file});
         QTRY_COMPARE_WITH_TIMEOUT(windows(app).keys(),
                                   QStringList{"Timer " + first.toString("hh:mm")}, 15000);
@@ -453,10 +456,9 @@ private slots:
         kill(SIGINT);
         QVERIFY(QDir().rmdir(file)); // left as it was
         // The watchkeeper's own end: no run is kept for the next start.
-        QCOMPARE(QDir(m_dir.filePath("state/Vigiltide")).entryList({"Run-*"}), QStringList());
+        QCOMPARE(QDir(stateFile("")).entryList({"Run-*"}), QStringList());
         QStringList events;
-        for (const QString& line :
-             QString(readFile(m_dir.filePath("state/Vigiltide/Watch.log"))).split('\n'))
+        for (const QString& line : QString(readFile(stateFile("Watch.log"))).split('\n'))
             if (!line.isEmpty())
                 events << line.section('\t', 1, 1) + ' ' + line.section('\t', 3, 3);
         QVERIFY2(events == QStringList({"start ", "end ", "resumed ", "shown 1", "continue 1",

@@ -20,9 +20,9 @@ class TestJournal : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_state;
-    QString m_settings = m_state.filePath(u"watch.ini"_s);
-    QString m_log = m_state.filePath(u"Watch.log"_s);
+    QTemporaryDir m_folder;
+    QString m_settings = m_folder.filePath(u"watch.ini"_s);
+    QString m_log = m_folder.filePath(u"Watch.log"_s);
     FakeClock m_logClock;
 
     // Each line of the log as "event entry detail".
@@ -39,11 +39,7 @@ class TestJournal : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        qputenv("XDG_STATE_HOME", QFile::encodeName(m_state.path()));
-        m_logClock.setZone(QTimeZone("Europe/London"));
-    }
+    void initTestCase() { m_logClock.setZone(QTimeZone("Europe/London")); }
     void init()
     {
         QFile::remove(m_log);
@@ -155,7 +151,7 @@ private slots:
     void linesOfAWatch()
     {
         m_logClock.setLocal(QDate(2027, 3, 28), QTime(0, 30, 5));
-        WatchLog log(m_state.filePath(u"day.log"_s), m_logClock);
+        WatchLog log(m_folder.filePath(u"day.log"_s), m_logClock);
         const QString text = u"Radar\tchart\r\nlog\u2028"_s;
         const std::pair<int, WatchEvent> day[] = {
             {0, {}}, // a start
@@ -177,14 +173,14 @@ private slots:
     // root as well as anyone.
     void failureToldOncePerStretch()
     {
-        const QString path = m_state.filePath(u"state/Vigiltide/Watch.log"_s);
+        const QString path = m_folder.filePath(u"state/Vigiltide/Watch.log"_s);
         WatchLog log(path, m_logClock);
         QVERIFY(QDir().mkpath(path));
         QVERIFY(!log.append({}));
         QVERIFY(log.takeFailure().contains(path));
         QVERIFY(!log.append({}));
         QCOMPARE(log.takeFailure(), QString());
-        QVERIFY(QDir(m_state.filePath(u"state"_s)).removeRecursively());
+        QVERIFY(QDir(m_folder.filePath(u"state"_s)).removeRecursively());
         QVERIFY(log.append({}));
         QVERIFY(QFile::remove(path) && QDir().mkdir(path));
         QVERIFY(!log.append({}));
@@ -193,7 +189,7 @@ private slots:
 
     void twoWritersKeepWholeLines()
     {
-        const QString path = m_state.filePath(u"shared.log"_s);
+        const QString path = m_folder.filePath(u"shared.log"_s);
         constexpr int kLines = 1000;
         const auto shown = [](QChar c) {
             return WatchEvent{K::Shown, {}, 1, {}, QString(4000, c), {}};

@@ -127,7 +127,7 @@ private slots:
     {
         const QByteArray name = QTest::currentTestFunction();
         if (m_bus.isEmpty() &&
-            (name == "holdsRenewsAndReleases" || name.startsWith("notification")))
+            (name == "holdsRenewsAndReleases" || name == "notificationWithdrawnBeforeItsNumber"))
             QSKIP("no private bus: dbus-daemon (Debian package dbus-daemon) is missing");
     }
 

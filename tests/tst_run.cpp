@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The tables' validation; the run on a fake clock: which
-// alarms show, and when, in both modes, across late answers, clock changes and
-// sleep; and the run's own alarm. Qt Core only.
+// The tables' validation; the run on a fake clock: which alarms show, and when,
+// in both modes, across late answers, clock changes and sleep; and the run's
+// own alarm. Qt Core only.
 #include "runsupport.h"
 
 #include "core/validation.h"
